@@ -1,0 +1,77 @@
+#include "app/MainWidget.h"
+
+#include "app/Projection.h"
+#include "app/SurfaceState.h"
+#include "gfx/Gl.h"
+
+#include <QTimer>
+
+#include <chrono>
+
+namespace {
+
+MainWidget::ClockFunction clockNow = &MainWidget::steadyClockNanos;
+
+QGLFormat surfaceFormat()
+{
+    // The stencil inversion pass needs 8 stencil bits; without them every cover
+    // would paint the whole window black.
+    QGLFormat format = QGLFormat::defaultFormat();
+    format.setStencil(true);
+    format.setStencilBufferSize(8);
+    return format;
+}
+
+} // namespace
+
+MainWidget::MainWidget(QWidget* parent)
+    : QGLWidget(surfaceFormat(), parent)
+{
+}
+
+MainWidget::~MainWidget() = default;
+
+void MainWidget::setClock(ClockFunction clock)
+{
+    clockNow = clock ? clock : &MainWidget::steadyClockNanos;
+}
+
+std::int64_t MainWidget::steadyClockNanos()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void MainWidget::startPlayMusic()
+{
+}
+
+void MainWidget::skip(double seconds)
+{
+    startInstant -= static_cast<std::int64_t>(seconds * 1e9);
+}
+
+void MainWidget::initializeGL()
+{
+    initializeSurfaceState();
+    // The clock starts before the scenes are built: building them counts as demo time.
+    startInstant = clockNow();
+    schedule.build();
+}
+
+void MainWidget::resizeGL(int w, int h)
+{
+    // A minimised window has no valid aspect; the last projection stays.
+    if (applyProjection(w, h))
+        aspect = static_cast<float>(w) / static_cast<float>(h);
+}
+
+void MainWidget::paintGL()
+{
+    const std::int64_t now = clockNow();
+    const bool goesOn = schedule.drawFrame(demoSeconds(now, startInstant));
+    if (!goesOn)
+        deleteLater();
+    QTimer::singleShot(1, this, SLOT(update()));
+}

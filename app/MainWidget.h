@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/Schedule.h"
+#include "gfx/ComponentFactory.h"
+
+#include <QGLWidget>
+
+#include <cstdint>
+
+// The OpenGL surface and conductor of the demo: starts the clock, builds the
+// schedule, draws each frame for the current demo time and deletes itself when
+// every scene has ended.
+class MainWidget : public QGLWidget
+{
+    Q_OBJECT
+
+public:
+    using SceneInfo = Schedule::SceneInfo;
+    // Reads a monotonic clock in nanoseconds.
+    using ClockFunction = std::int64_t (*)();
+
+    explicit MainWidget(QWidget* parent);
+    ~MainWidget() override;
+
+    // Moves the demo clock; positive seconds move forward. The music stays where it is.
+    void skip(double seconds);
+    void startPlayMusic();
+
+    float currentAspect() const { return aspect; }
+    const Schedule& currentSchedule() const { return schedule; }
+
+    // The steady clock by default; tests install a clock they control.
+    static void setClock(ClockFunction clock);
+    static std::int64_t steadyClockNanos();
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+
+private:
+    float aspect = 1.0f;
+    ComponentFactory factory;
+    std::int64_t startInstant = 0;
+    Schedule schedule;
+};

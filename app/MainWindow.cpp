@@ -1,0 +1,66 @@
+#include "app/MainWindow.h"
+
+#include "app/MainWidget.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+const char* const kTitle = "Umbrafen (press space to start)";
+
+struct ClockKey
+{
+    int key;
+    double seconds;
+};
+
+constexpr ClockKey kClockKeys[] = {
+    {Qt::Key_Left, -1.0},
+    {Qt::Key_Right, 1.0},
+    {Qt::Key_Up, -8.0},
+    {Qt::Key_Down, 8.0},
+};
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setWindowTitle(QString::fromLatin1(kTitle));
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::toogleFullscreen(bool on)
+{
+    setWindowState(on ? Qt::WindowFullScreen : Qt::WindowActive);
+}
+
+void MainWindow::toggleFullscreenState()
+{
+    // Setting a state replaces the whole set, so leaving full screen also
+    // leaves any maximised or minimised state.
+    toogleFullscreen(!windowState().testFlag(Qt::WindowFullScreen));
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Space && centralWidget() == nullptr) {
+        mainWidget = new MainWidget(nullptr);
+        setCentralWidget(mainWidget);
+    }
+    if (key == Qt::Key_Escape)
+        setWindowState(Qt::WindowActive);
+    if (key == Qt::Key_Return && event->modifiers().testFlag(Qt::AltModifier))
+        toggleFullscreenState();
+    for (const ClockKey& clockKey : kClockKeys) {
+        if (key == clockKey.key && mainWidget)
+            mainWidget->skip(clockKey.seconds);
+    }
+}
+
+void MainWindow::mouseDoubleClickEvent(QMouseEvent*)
+{
+    toggleFullscreenState();
+}

@@ -1,0 +1,15 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    int status = 0;
+    {
+        MainWindow window(nullptr);
+        window.show();
+        status = application.exec();
+    }
+    return status;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+// The GL side of the unit shapes: buffer objects of two-float vertices, built
+// once (static) or rewritten every frame (streamed), and the drawing steps that
+// every component uses to draw from them.
+
+#include "gfx/Gl.h"
+#include "gfx/ShapeVertices.h"
+
+#include <functional>
+#include <vector>
+
+namespace gfx {
+
+using VertexFiller = std::function<void(float*)>;
+
+// Generates a buffer of `floats` floats with GL_STATIC_DRAW and fills it through
+// a write-only mapping. If the mapping fails nothing is written.
+GLuint createStaticBuffer(int floats, const VertexFiller& fill);
+GLuint createUnitDiskBuffer(int segments, Trig trig);
+GLuint createUnitRingBuffer(int segments, Trig trig);
+GLuint createRectangleBuffer(float halfSize);
+
+// Uploads vertices kept in memory (terrain and ground strips) with GL_STATIC_DRAW.
+GLuint uploadStaticBuffer(const std::vector<float>& vertices);
+
+// A buffer of `floats` floats with GL_STREAM_DRAW and no contents yet.
+GLuint createStreamBuffer(int floats);
+
+// Binds `name` and maps it write-only; null when the mapping fails (the buffer
+// then stays bound and unmapped). Pair a non-null result with unmapBoundBuffer().
+float* bindAndMap(GLuint name);
+void unmapBoundBuffer();
+
+// Drawing steps 1-3 on construction (bind, enable the vertex array, point it at
+// offset 0) and step 5 on destruction (disable, unbind), so every draw in between
+// reads `name`.
+class VertexArray
+{
+public:
+    explicit VertexArray(GLuint name);
+    ~VertexArray();
+    VertexArray(const VertexArray&) = delete;
+    VertexArray& operator=(const VertexArray&) = delete;
+
+    void draw(GLenum mode, int count) const;
+    // Draws the unit shape moved to (x, y) and scaled by s, inside push/pop.
+    void drawPlaced(GLenum mode, int count, float x, float y, float s) const;
+};
+
+// All drawing steps around a single draw.
+void drawBuffer(GLuint name, GLenum mode, int count);
+
+} // namespace gfx

@@ -1,0 +1,5 @@
+#include "gfx/Random.h"
+
+#include <gtest/gtest.h>
+
+TEST(Random, Placeholder) { EXPECT_TRUE(true); }
