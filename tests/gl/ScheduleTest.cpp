@@ -1,0 +1,113 @@
+#include "app/Schedule.h"
+#include "support/GlTestContext.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A scene that records when it is drawn and paints the view black, so the
+// frame shows whether anything drew.
+struct RecordingScene : ISceneComponent
+{
+    RecordingScene(std::vector<std::string>& calls, std::string name) : log(calls), label(std::move(name)) {}
+    void draw(float t) override
+    {
+        log.push_back(label + "@" + std::to_string(t));
+        glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+        glRectf(-0.1f, -0.1f, 0.1f, 0.1f);
+    }
+
+    std::vector<std::string>& log;
+    std::string label;
+};
+
+class ScheduleFrames : public GlTest
+{
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        // The demo's intervals with recording scenes in place of the real ones.
+        schedule.append(0.0f, 35.0f, new RecordingScene(calls, "drops"));
+        schedule.append(20.0f, 40.0f, new RecordingScene(calls, "tree"));
+        schedule.append(37.0f, 70.0f, new RecordingScene(calls, "running"));
+        schedule.append(60.0f, 75.0f, new RecordingScene(calls, "crash"));
+    }
+
+    std::vector<std::string> drawnAt(float t)
+    {
+        calls.clear();
+        lastGoesOn = schedule.drawFrame(t);
+        return calls;
+    }
+
+    using Calls = std::vector<std::string>;
+    std::vector<std::string> calls;
+    Schedule schedule;
+    bool lastGoesOn = false;
+};
+
+} // namespace
+
+TEST_F(ScheduleFrames, BoundsAreInclusive)
+{
+    EXPECT_EQ(drawnAt(0.0f), (Calls{"drops@0.000000"}));
+    EXPECT_EQ(drawnAt(35.0f), (Calls{"drops@35.000000", "tree@15.000000"}));
+    EXPECT_EQ(drawnAt(40.0f), (Calls{"tree@20.000000", "running@3.000000"}));
+    EXPECT_EQ(drawnAt(70.0f), (Calls{"running@33.000000", "crash@10.000000"}));
+}
+
+TEST_F(ScheduleFrames, OverlappingScenesDrawInScheduleOrder)
+{
+    EXPECT_EQ(drawnAt(25.0f), (Calls{"drops@25.000000", "tree@5.000000"}));
+    EXPECT_EQ(drawnAt(38.0f), (Calls{"tree@18.000000", "running@1.000000"}));
+    EXPECT_EQ(drawnAt(65.0f), (Calls{"running@28.000000", "crash@5.000000"}));
+}
+
+TEST_F(ScheduleFrames, LastFrameStillDrawsAndEndsTheDemo)
+{
+    EXPECT_EQ(drawnAt(74.5f), (Calls{"crash@14.500000"}));
+    EXPECT_TRUE(lastGoesOn);
+    EXPECT_EQ(drawnAt(75.0f), (Calls{"crash@15.000000"}));
+    EXPECT_FALSE(lastGoesOn);
+    EXPECT_EQ(drawnAt(78.0f), Calls{});
+    EXPECT_FALSE(lastGoesOn);
+}
+
+TEST_F(ScheduleFrames, NegativeTimeDrawsAWhiteFrameAndGoesOn)
+{
+    EXPECT_EQ(drawnAt(-3.0f), Calls{});
+    EXPECT_TRUE(lastGoesOn);
+    EXPECT_EQ(pixelAt(0.0f, 0.0f), kWhite);
+}
+
+TEST_F(ScheduleFrames, EachFrameStartsFromIdentityAndAClearedView)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0.5f, 0.0f, 0.0f);
+    drawnAt(10.0f);
+    const QImage frame = pixels();
+    EXPECT_EQ(pixelAt(frame, 0.0f, 0.0f), kBlack);
+    EXPECT_EQ(pixelAt(frame, 0.5f, 0.0f), kWhite);
+    drawnAt(-1.0f);
+    EXPECT_EQ(pixelAt(0.0f, 0.0f), kWhite);
+}
+
+TEST_F(ScheduleFrames, EmptyScheduleEndsAtOnce)
+{
+    Schedule empty;
+    EXPECT_FALSE(empty.drawFrame(0.0f));
+}
+
+TEST(DemoSchedule, BuildsTheFourScenesInOrder)
+{
+    OffscreenRenderer renderer;
+    ASSERT_TRUE(renderer.begin(64, 64));
+    Schedule schedule;
+    schedule.build();
+    std::vector<std::pair<float, float>> intervals;
+    for (const Schedule::SceneInfo& entry : schedule.scenes())
+        intervals.emplace_back(entry.start, entry.end);
+    EXPECT_EQ(intervals, (std::vector<std::pair<float, float>>{{0, 35}, {20, 40}, {37, 70}, {60, 75}}));
+}

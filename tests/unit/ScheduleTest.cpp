@@ -1,0 +1,104 @@
+#include "app/Projection.h"
+#include "app/Schedule.h"
+#include "gfx/ComponentFactory.h"
+#include "gfx/SceneComponents.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Recorder : ISceneComponent
+{
+    Recorder(std::vector<std::string>& calls, std::string name) : log(calls), label(std::move(name)) {}
+    ~Recorder() override { log.push_back("~" + label); }
+    void draw(float t) override { log.push_back(label + "@" + std::to_string(t)); }
+
+    std::vector<std::string>& log;
+    std::string label;
+};
+
+} // namespace
+
+TEST(DemoClock, NanosecondDifferenceBecomesSingleSeconds)
+{
+    EXPECT_EQ(demoSeconds(1'500'000'000, 0), 1.5f);
+    EXPECT_EQ(demoSeconds(5'000'000'000, 80'000'000'000), -75.0f);
+    EXPECT_EQ(demoSeconds(1'000'000'000'000'000'000 + 75'000'000'000, 1'000'000'000'000'000'000), 75.0f);
+}
+
+TEST(Projection, LandscapeSpansMinusOneToOneAcross)
+{
+    const OrthoBounds b = orthoBounds(800, 600);
+    EXPECT_EQ(b.left, -1.0f);
+    EXPECT_EQ(b.right, 1.0f);
+    EXPECT_EQ(b.bottom, -0.75f);
+    EXPECT_EQ(b.top, 0.75f);
+}
+
+TEST(Projection, PortraitSpansMinusOneToOneUpward)
+{
+    const OrthoBounds b = orthoBounds(600, 800);
+    EXPECT_EQ(b.left, -0.75f);
+    EXPECT_EQ(b.right, 0.75f);
+    EXPECT_EQ(b.bottom, -1.0f);
+    EXPECT_EQ(b.top, 1.0f);
+}
+
+TEST(Projection, SquareWindowIsTheUnitSquare)
+{
+    const OrthoBounds b = orthoBounds(512, 512);
+    EXPECT_EQ(b.left, -1.0f);
+    EXPECT_EQ(b.right, 1.0f);
+    EXPECT_EQ(b.bottom, -1.0f);
+    EXPECT_EQ(b.top, 1.0f);
+}
+
+TEST(Projection, ZeroOrNegativeSizeKeepsTheLastProjection)
+{
+    // No GL context is current here: a call that reached GL would crash.
+    EXPECT_FALSE(applyProjection(640, 0));
+    EXPECT_FALSE(applyProjection(0, 480));
+    EXPECT_FALSE(applyProjection(-1, 480));
+}
+
+TEST(SceneShape, ComponentsDrawInListOrderWithTheSameTime)
+{
+    std::vector<std::string> calls;
+    ComponentList components{std::make_shared<Recorder>(calls, "a"), std::make_shared<Recorder>(calls, "b")};
+    drawComponents(components, 2.5f);
+    EXPECT_EQ(calls, (std::vector<std::string>{"a@2.500000", "b@2.500000"}));
+}
+
+TEST(SceneShape, ComponentsAreDestroyedFirstToLast)
+{
+    std::vector<std::string> calls;
+    {
+        ComponentList components{std::make_shared<Recorder>(calls, "a"), std::make_shared<Recorder>(calls, "b")};
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"~a", "~b"}));
+}
+
+TEST(SceneShape, EmptyFactoryDestroysNothing)
+{
+    ComponentFactory factory;
+    EXPECT_EQ(factory.size(), 0u);
+}
+
+TEST(ScheduleOrder, EntriesAreDestroyedFirstToLast)
+{
+    std::vector<std::string> calls;
+    {
+        Schedule schedule;
+        schedule.append(0.0f, 1.0f, new Recorder(calls, "first"));
+        schedule.append(0.0f, 1.0f, new Recorder(calls, "second"));
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"~first", "~second"}));
+}
+
+TEST(ScheduleOrder, DemoEndsAtSeventyFiveSeconds)
+{
+    EXPECT_EQ(Schedule::endTime(), 75.0f);
+}
