@@ -1,7 +1,12 @@
 #include "scenes/fallingdrops/FallingdropsScene.h"
 
+#include "scenes/fallingdrops/Droplets.h"
+
+#include <memory>
+
+// The drops' own draw does the zoom and scroll, so the scene adds no camera.
 FallingdropsScene::FallingdropsScene()
-    : components{}
+    : components{std::make_shared<Droplets>()}
 {
 }
 

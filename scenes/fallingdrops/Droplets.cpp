@@ -1,0 +1,78 @@
+#include "scenes/fallingdrops/Droplets.h"
+
+#include "gfx/ShapeBuffers.h"
+#include "gfx/StencilInversion.h"
+
+namespace {
+
+// Large enough to cover the window however far the camera zooms out or scrolls.
+constexpr float kRectangleHalfSize = 100.0f;
+
+} // namespace
+
+Droplets::Droplets()
+{
+    // Buffers first, then the drops: rectangle, ring, disk. The rims take
+    // single-precision cosine and sine.
+    rectangleBuffer = gfx::createRectangleBuffer(kRectangleHalfSize);
+    ringBuffer = gfx::createUnitRingBuffer(segments, gfx::Trig::Single);
+    diskBuffer = gfx::createUnitDiskBuffer(segments, gfx::Trig::Single);
+    drops = dropmotion::scatterDrops();
+}
+
+Droplets::~Droplets() = default;
+
+void Droplets::draw(float t)
+{
+    time = t;
+    const dropmotion::CameraPose camera = dropmotion::cameraPoseAt(t);
+    glPushMatrix();
+    glScalef(camera.zoom, camera.zoom, 1.0f);
+    if (camera.scrolls) {
+        glTranslatef(0.0f, camera.lift, 0.0f);
+        glScalef(camera.settleZoom, camera.settleZoom, 1.0f);
+    }
+    drawInvertedCircles();
+    drawDrops();
+    glPopMatrix();
+}
+
+void Droplets::drawInvertedCircles()
+{
+    gfx::drawInverted([this] { drawCircles(); }, [this] { drawRectangle(); });
+}
+
+void Droplets::drawCircles()
+{
+    const gfx::VertexArray rings(ringBuffer);
+    for (const Drop& drop : drops) {
+        const float r = dropmotion::ringRadius(drop.phase, time);
+        if (r > 0.0f)
+            rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), drop.x, drop.y, r);
+    }
+}
+
+void Droplets::drawDrops()
+{
+    // Set up: blending for the drops' colours.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    {
+        // Draw: every drop that has emerged, in array order.
+        const gfx::VertexArray disks(diskBuffer);
+        dropmotion::DropPose pose{};
+        for (const Drop& drop : drops) {
+            if (!dropmotion::dropPoseAt(drop, time, pose))
+                continue;
+            glColor4f(pose.red, pose.green, pose.blue, pose.alpha);
+            disks.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), pose.x, pose.y, pose.scale);
+        }
+    }
+    // Switch off: the vertex array went with `disks`; blending last.
+    glDisable(GL_BLEND);
+}
+
+void Droplets::drawRectangle()
+{
+    gfx::drawBuffer(rectangleBuffer, GL_TRIANGLE_STRIP, gfx::kRectangleVertexCount);
+}

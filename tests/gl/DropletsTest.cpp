@@ -1,0 +1,235 @@
+#include "support/GlTestContext.h"
+
+#include "app/Projection.h"
+#include "gfx/Random.h"
+#include "scenes/fallingdrops/DropMotion.h"
+#include "scenes/fallingdrops/Droplets.h"
+#include "scenes/fallingdrops/FallingdropsScene.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace {
+
+using dropmotion::CameraPose;
+using dropmotion::Drop;
+using dropmotion::DropPose;
+
+struct Point
+{
+    float x;
+    float y;
+};
+
+// Where a point in the drops' own coordinates lands on the screen, and back.
+Point toScreen(const CameraPose& c, Point q)
+{
+    const float s = c.scrolls ? c.settleZoom : 1.0f;
+    const float lift = c.scrolls ? c.lift : 0.0f;
+    return {c.zoom * (s * q.x), c.zoom * (s * q.y + lift)};
+}
+
+Point fromScreen(const CameraPose& c, Point p)
+{
+    const float s = c.scrolls ? c.settleZoom : 1.0f;
+    const float lift = c.scrolls ? c.lift : 0.0f;
+    return {p.x / c.zoom / s, (p.y / c.zoom - lift) / s};
+}
+
+float cameraScale(const CameraPose& c)
+{
+    return c.zoom * (c.scrolls ? c.settleZoom : 1.0f);
+}
+
+// World coordinates of the centre of pixel (i, j) (row 0 at the top).
+Point pixelCentre(const QImage& image, int i, int j)
+{
+    const OrthoBounds b = orthoBounds(image.width(), image.height());
+    return {b.left + (static_cast<float>(i) + 0.5f) / static_cast<float>(image.width()) * (b.right - b.left),
+            b.top - (static_cast<float>(j) + 0.5f) / static_cast<float>(image.height()) * (b.top - b.bottom)};
+}
+
+class DropletsGl : public GlTest
+{
+protected:
+    DropletsGl() : GlTest(240, 240) {}
+
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        if (rndnSparePending())
+            rndn();
+        drops = dropmotion::scatterDrops();
+    }
+
+    QImage frameAt(Droplets& droplets, float t)
+    {
+        glClear(GL_COLOR_BUFFER_BIT);
+        droplets.draw(t);
+        return pixels();
+    }
+
+    // How many rings cover q at time t; -1 when q is too close to a ring's edge
+    // or under a drop for the answer to be read off a pixel.
+    int ringCountAt(Point q, float t, float margin) const
+    {
+        int count = 0;
+        DropPose pose{};
+        for (const Drop& d : drops) {
+            if (dropmotion::dropPoseAt(d, t, pose) &&
+                std::hypot(q.x - pose.x, q.y - pose.y) < pose.scale + margin)
+                return -1;
+            const float r = dropmotion::ringRadius(d.phase, t);
+            if (r <= 0.0f)
+                continue;
+            const float distance = std::hypot(q.x - d.x, q.y - d.y);
+            if (std::fabs(distance - r) < margin || std::fabs(distance - 2.0f * r) < margin)
+                return -1;
+            if (distance > r && distance < 2.0f * r)
+                ++count;
+        }
+        return count;
+    }
+
+    std::vector<Drop> drops;
+};
+
+TEST_F(DropletsGl, ConstructionDrawsTwoHundredFiftyValuesFromSeedTwo)
+{
+    std::srand(2);
+    for (int i = 0; i < 250; ++i)
+        std::rand();
+    const int next = std::rand();
+
+    std::srand(7);
+    Droplets droplets;
+    EXPECT_FALSE(rndnSparePending());
+    EXPECT_EQ(std::rand(), next);
+}
+
+TEST_F(DropletsGl, RingsPaintBlackWhereAnOddNumberOverlap)
+{
+    Droplets droplets;
+    const float pixel = 2.0f / static_cast<float>(width);
+    std::map<int, int> seen;  // ring count -> pixels checked
+    int wrong = 0;
+    for (float t : {1.0f, 6.0f, 11.0f, 14.0f, 17.0f}) {
+        const CameraPose camera = dropmotion::cameraPoseAt(t);
+        const QImage image = frameAt(droplets, t);
+        const float margin = 2.0f * pixel / cameraScale(camera);
+        for (int j = 0; j < image.height(); j += 3) {
+            for (int i = 0; i < image.width(); i += 3) {
+                const int count = ringCountAt(fromScreen(camera, pixelCentre(image, i, j)), t, margin);
+                if (count < 0)
+                    continue;
+                ++seen[count];
+                const QRgb expected = count % 2 == 1 ? kBlack : kWhite;
+                if (image.pixel(i, j) != expected && ++wrong <= 5)
+                    ADD_FAILURE() << "t " << t << ", pixel " << i << "," << j << " under " << count
+                                  << " rings is " << std::hex << image.pixel(i, j);
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    // The frames must hold the cases that matter: no ring, two and three.
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[2], 0);
+    EXPECT_GT(seen[3], 0);
+}
+
+TEST_F(DropletsGl, FrameIsWhiteBeforeAnyDropEmerges)
+{
+    Droplets droplets;
+    // A stale stencil from an earlier pass must not show: the pass clears it.
+    glStencilMask(0xFF);
+    glClearStencil(0xFF);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glClearStencil(0);
+    const QImage image = frameAt(droplets, -9.5f);
+    for (int j = 0; j < image.height(); ++j)
+        for (int i = 0; i < image.width(); ++i)
+            ASSERT_EQ(image.pixel(i, j), kWhite) << "pixel " << i << "," << j;
+}
+
+TEST_F(DropletsGl, DropsShowTheirBlinkAndTheirOlive)
+{
+    Droplets droplets;
+    const OrthoBounds bounds = orthoBounds(width, height);
+    int whiteSeen = 0;
+    int blackSeen = 0;
+    int oliveSeen = 0;
+    for (float t : {8.0f, 14.55f, 14.6f, 20.0f, 25.0f}) {
+        const CameraPose camera = dropmotion::cameraPoseAt(t);
+        const QImage image = frameAt(droplets, t);
+        std::vector<DropPose> poses;
+        DropPose pose{};
+        for (const Drop& d : drops)
+            if (dropmotion::dropPoseAt(d, t, pose))
+                poses.push_back(pose);
+        for (std::size_t k = 0; k < poses.size(); ++k) {
+            const DropPose& p = poses[k];
+            const Point centre = toScreen(camera, {p.x, p.y});
+            const float radius = p.scale * cameraScale(camera);
+            if (radius < 0.02f || centre.x < bounds.left || centre.x > bounds.right || centre.y < bounds.bottom ||
+                centre.y > bounds.top)
+                continue;
+            // Later drops are drawn on top; skip a centre that one of them covers.
+            bool covered = false;
+            for (std::size_t later = k + 1; later < poses.size(); ++later) {
+                const Point c = toScreen(camera, {poses[later].x, poses[later].y});
+                const float reach = poses[later].scale * cameraScale(camera) + 0.02f;
+                covered |= std::hypot(c.x - centre.x, c.y - centre.y) < reach;
+            }
+            if (covered)
+                continue;
+            const QRgb pixel = pixelAt(image, centre.x, centre.y);
+            EXPECT_NEAR(qRed(pixel), p.red * 255.0f, 1.0f) << "t " << t;
+            EXPECT_NEAR(qGreen(pixel), p.green * 255.0f, 1.0f) << "t " << t;
+            EXPECT_NEAR(qBlue(pixel), p.blue * 255.0f, 1.0f) << "t " << t;
+            if (p.blue == 1.0f)
+                ++whiteSeen;
+            else if (p.blue == 0.0f)
+                ++blackSeen;
+            else if (p.red > 0.3f)
+                ++oliveSeen;
+        }
+    }
+    EXPECT_GT(whiteSeen, 0);
+    EXPECT_GT(blackSeen, 0);
+    EXPECT_GT(oliveSeen, 0);
+}
+
+TEST_F(DropletsGl, DrawLeavesGlStateAsItFoundIt)
+{
+    Droplets droplets;
+    glPushMatrix();
+    glTranslatef(0.25f, -0.5f, 0.0f);
+    const GlStateSnapshot before = snapshotGlState();
+    for (float t : {0.0f, 12.2f, 16.0f, 30.0f}) {
+        droplets.draw(t);
+        EXPECT_EQ(snapshotGlState(), before) << "t " << t;
+        GLint stencilWriteMask = -1;
+        glGetIntegerv(GL_STENCIL_WRITEMASK, &stencilWriteMask);
+        EXPECT_EQ(stencilWriteMask, 0);
+        GLboolean colourMask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+        glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+        EXPECT_TRUE(colourMask[0] && colourMask[1] && colourMask[2] && colourMask[3]);
+    }
+    glPopMatrix();
+}
+
+TEST_F(DropletsGl, SceneDrawsItsDropletsWithItsOwnTime)
+{
+    FallingdropsScene scene;
+    Droplets droplets;
+    for (float t : {3.0f, 21.0f}) {
+        const QImage alone = frameAt(droplets, t);
+        glClear(GL_COLOR_BUFFER_BIT);
+        scene.draw(t);
+        EXPECT_EQ(pixels(), alone) << "t " << t;
+    }
+}
+
+} // namespace
