@@ -1,0 +1,34 @@
+#include "growth/MainBranch.h"
+
+#include <algorithm>
+
+namespace growth {
+
+namespace {
+
+constexpr float kLengthSpread = 0.4f;
+constexpr float kShortestFactor = 0.2f;
+constexpr float kLongestFactor = 2.0f;
+constexpr double kWalkTurn = 0.2;
+constexpr float kSpeed = 1.2f;          // world units per second ...
+constexpr float kNominalLength = 0.15f;  // ... in segments of this length
+
+} // namespace
+
+float mainSegmentLength(float r, float length)
+{
+    return std::min(std::max(1.0f + kLengthSpread * r, kShortestFactor), kLongestFactor) * length;
+}
+
+float walkedAngle(float angle, float r)
+{
+    // Double precision on purpose, then rounded: the heading carries on as a float.
+    return static_cast<float>(static_cast<double>(angle) + kWalkTurn * static_cast<double>(r));
+}
+
+float mainBranchBudget(float t)
+{
+    return (kSpeed * t) / kNominalLength;
+}
+
+} // namespace growth

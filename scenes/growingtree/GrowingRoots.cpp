@@ -1,0 +1,74 @@
+#include "scenes/growingtree/GrowingRoots.h"
+
+#include "gfx/Gl.h"
+#include "gfx/ShapeBuffers.h"
+#include "growth/BranchGenerator.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr float kStart = 4.0f;  // scene seconds before the roots appear
+constexpr unsigned int kSeed = 0;
+constexpr float kGrowthRate = 0.04f;  // full growth after 25 s, which the scene never reaches
+constexpr float kLength = 0.15f;
+constexpr float kDown = -1.5707964f;  // -pi/2 in single precision
+
+} // namespace
+
+GrowingRoots::GrowingRoots()
+{
+    buffer.capacity = countBranches(depth) * growth::kFloatsPerSegment;
+    bufferId = gfx::createStreamBuffer(buffer.capacity);
+}
+
+GrowingRoots::~GrowingRoots() = default;
+
+int GrowingRoots::countBranches(int n) const
+{
+    return growth::countBranches(growth::BranchKind::GrowingRoots, n);
+}
+
+void GrowingRoots::generateBranches(int level, float growth, float x, float y, float angle, float length)
+{
+    growth::generateBranches(growth::BranchKind::GrowingRoots, buffer, 0.0f, level, growth, x, y, angle, length);
+}
+
+void GrowingRoots::generateRoots(growth::BranchBuffer& into, float rootTime)
+{
+    into.used = 0;
+    std::srand(kSeed);
+    const float g = std::min(kGrowthRate * rootTime, 1.0f);
+    const float growthValue = static_cast<float>(kDepth) * g;
+    growth::generateBranches(growth::BranchKind::GrowingRoots, into, 0.0f, kDepth, growthValue, 0.0f, 0.0f, kDown,
+                             kLength);
+}
+
+void GrowingRoots::draw(float t)
+{
+    const float rootTime = t - kStart;
+    if (rootTime < 0.0f)
+        return;
+
+    // Without a mapping there is nothing to generate into: skip this frame.
+    buffer.vertices = gfx::bindAndMap(bufferId);
+    if (!buffer.vertices) {
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        return;
+    }
+    generateRoots(buffer, rootTime);
+    gfx::unmapBoundBuffer();
+    buffer.vertices = nullptr;
+
+    // Set up: smooth, translucent white lines.
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.75f);
+    // Draw.
+    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
+    // Switch off.
+    glDisable(GL_BLEND);
+    glDisable(GL_LINE_SMOOTH);
+}

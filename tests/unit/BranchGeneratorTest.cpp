@@ -1,0 +1,252 @@
+#include "growth/BranchGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using growth::BranchBuffer;
+using growth::BranchKind;
+
+namespace {
+
+constexpr float kHalfPi = 1.5707964f;
+constexpr float kSentinel = 12345.0f;
+
+// Draw sources with known values; they count how often they are asked.
+int drawCount = 0;
+
+float zeroDraw()
+{
+    ++drawCount;
+    return 0.0f;
+}
+
+// Distinct values in the range rndn() mostly covers.
+float sequenceDraw()
+{
+    const float value = 0.3f * static_cast<float>(drawCount % 7) - 0.9f;
+    ++drawCount;
+    return value;
+}
+
+struct Generated
+{
+    std::vector<float> floats;  // capacity floats, then sentinels
+    int used = 0;
+    int draws = 0;
+
+    int segments() const { return used / 4; }
+    // Segment i as x0, y0, x1, y1.
+    const float* segment(int i) const { return floats.data() + 4 * i; }
+    float segmentLength(int i) const
+    {
+        const float* s = segment(i);
+        return std::hypot(s[2] - s[0], s[3] - s[1]);
+    }
+};
+
+Generated generate(BranchKind kind, int level, float growthValue, float angle, float length, int capacity,
+                   growth::NormalDraw draw = zeroDraw, float time = 0.0f)
+{
+    Generated out;
+    out.floats.assign(static_cast<std::size_t>(capacity) + 8, kSentinel);
+    BranchBuffer buffer{out.floats.data(), 0, capacity};
+    drawCount = 0;
+    growth::generateBranches(kind, buffer, time, level, growthValue, 0.0f, 0.0f, angle, length, draw);
+    out.used = buffer.used;
+    out.draws = drawCount;
+    return out;
+}
+
+void expectSegment(const Generated& g, int i, float x0, float y0, float x1, float y1)
+{
+    const float* s = g.segment(i);
+    EXPECT_NEAR(s[0], x0, 5e-5) << "segment " << i << " x0";
+    EXPECT_NEAR(s[1], y0, 5e-5) << "segment " << i << " y0";
+    EXPECT_NEAR(s[2], x1, 5e-5) << "segment " << i << " x1";
+    EXPECT_NEAR(s[3], y1, 5e-5) << "segment " << i << " y1";
+}
+
+constexpr int kRoomy = 4 * 10000;
+
+} // namespace
+
+TEST(BranchCount, FollowsTheSizingRuleOfEachKind)
+{
+    const int byTwo[] = {1, 3, 7, 15, 31, 63, 127, 255, 511};
+    const int byThree[] = {1, 4, 13, 40, 121, 364, 1093, 3280, 9841};
+    for (int n = -1; n <= 7; ++n) {
+        EXPECT_EQ(growth::countBranches(BranchKind::GrowingTree, n), byTwo[n + 1]) << "n = " << n;
+        EXPECT_EQ(growth::countBranches(BranchKind::GrowingRoots, n), byThree[n + 1]) << "n = " << n;
+        EXPECT_EQ(growth::countBranches(BranchKind::RunningBranch, n), byThree[n + 1]) << "n = " << n;
+        EXPECT_EQ(growth::countBranches(BranchKind::BranchFrame, n), byThree[n + 1]) << "n = " << n;
+    }
+    EXPECT_EQ(growth::countBranches(BranchKind::GrowingTree, -5), 1);
+}
+
+TEST(BranchDraws, CountDependsOnLevelOnlyAndIsEven)
+{
+    // Fully grown and not grown at all make the same draws.
+    for (float g : {0.0f, 2.5f, 10.0f}) {
+        const Generated tree = generate(BranchKind::GrowingTree, 4, g, kHalfPi, 0.25f, 252);
+        EXPECT_EQ(tree.draws, 40) << "growth " << g;
+        const Generated roots = generate(BranchKind::GrowingRoots, 7, g, -kHalfPi, 0.15f, 39364);
+        EXPECT_EQ(roots.draws, 2186) << "growth " << g;
+    }
+    for (BranchKind kind : {BranchKind::GrowingRoots, BranchKind::RunningBranch, BranchKind::BranchFrame}) {
+        int visits = 0;
+        for (int level = 1; level <= 6; ++level) {
+            visits = 3 * visits + 1;
+            const Generated g = generate(kind, level, 10.0f, 0.3f, 0.1f, kRoomy);
+            EXPECT_EQ(g.draws, 2 * visits) << "level " << level;
+            EXPECT_EQ(g.segments(), visits) << "level " << level;
+        }
+    }
+}
+
+TEST(BranchDraws, LevelZeroOrFullBufferReturnsAtEntry)
+{
+    for (BranchKind kind : {BranchKind::GrowingTree, BranchKind::GrowingRoots}) {
+        const Generated noLevel = generate(kind, 0, 5.0f, kHalfPi, 0.25f, kRoomy);
+        EXPECT_EQ(noLevel.used, 0);
+        EXPECT_EQ(noLevel.draws, 0);
+        const Generated noRoom = generate(kind, 4, 5.0f, kHalfPi, 0.25f, 3);
+        EXPECT_EQ(noRoom.used, 0);
+        EXPECT_EQ(noRoom.draws, 0);
+        EXPECT_EQ(noRoom.floats[0], kSentinel);
+    }
+}
+
+TEST(BranchGeometry, TreeWithZeroDrawsMatchesWorkedExample)
+{
+    const Generated g = generate(BranchKind::GrowingTree, 2, 2.0f, kHalfPi, 0.25f, kRoomy);
+    ASSERT_EQ(g.segments(), 4);
+    expectSegment(g, 0, 0.0f, 0.0f, 0.0f, 0.25f);
+    expectSegment(g, 1, 0.0f, 0.0833f, -0.0280f, 0.2687f);
+    expectSegment(g, 2, 0.0f, 0.1667f, 0.0487f, 0.2818f);
+    expectSegment(g, 3, 0.0f, 0.25f, 0.0f, 0.375f);
+}
+
+TEST(BranchGeometry, RootsWithZeroDrawsMatchWorkedExample)
+{
+    const Generated g = generate(BranchKind::GrowingRoots, 2, 2.0f, -kHalfPi, 0.25f, kRoomy);
+    ASSERT_EQ(g.segments(), 4);
+    expectSegment(g, 0, 0.0f, 0.0f, 0.0f, -0.25f);
+    expectSegment(g, 1, 0.0f, -0.0833f, 0.0487f, -0.1985f);
+    expectSegment(g, 2, 0.0f, -0.1667f, -0.0487f, -0.2818f);
+    expectSegment(g, 3, 0.0f, -0.25f, 0.0f, -0.4375f);
+}
+
+TEST(BranchGeometry, RunningBranchAndFrameShareTheRootsPlacement)
+{
+    const Generated roots = generate(BranchKind::GrowingRoots, 4, 4.0f, 0.7f, 0.2f, kRoomy, sequenceDraw);
+    for (BranchKind kind : {BranchKind::RunningBranch, BranchKind::BranchFrame}) {
+        const Generated other = generate(kind, 4, 4.0f, 0.7f, 0.2f, kRoomy, sequenceDraw);
+        ASSERT_EQ(other.used, roots.used);
+        for (int i = 0; i < roots.used; ++i)
+            EXPECT_NEAR(other.floats[i], roots.floats[i], 1e-6) << "float " << i;
+    }
+}
+
+TEST(BranchGeometry, SecondDrawTurnsTheContinuationAfterBothSideSubtrees)
+{
+    // Level 2 draws: root length, first child (length, turn), second child
+    // (length, turn), root turn, continuation (length, turn).
+    const Generated g = generate(BranchKind::GrowingRoots, 2, 2.0f, 0.5f, 0.2f, kRoomy, sequenceDraw);
+    ASSERT_EQ(g.segments(), 4);
+    ASSERT_EQ(g.draws, 8);
+    const auto value = [](int i) { return 0.3f * static_cast<float>(i) - 0.9f; };
+    const float rootLength = static_cast<float>(0.2f * (1.0 + 0.2 * value(0)));
+    const float turned = static_cast<float>(0.5 + 0.2 * static_cast<double>(value(5)));
+    const float continuationLength = static_cast<float>((rootLength * 0.75f) * (1.0 + 0.2 * value(6)));
+    const float* c = g.segment(3);
+    EXPECT_NEAR(c[0], std::cos(0.5f) * rootLength, 1e-6);
+    EXPECT_NEAR(std::atan2(c[3] - c[1], c[2] - c[0]), turned, 1e-5);
+    EXPECT_NEAR(g.segmentLength(3), continuationLength, 1e-6);
+}
+
+TEST(BranchGeometry, TreeChildrenSwayWithTime)
+{
+    const float time = 3.0f;
+    const Generated g = generate(BranchKind::GrowingTree, 2, 2.0f, kHalfPi, 0.25f, kRoomy, zeroDraw, time);
+    ASSERT_EQ(g.segments(), 4);
+    const auto direction = [&](int i) {
+        const float* s = g.segment(i);
+        return std::atan2(s[3] - s[1], s[2] - s[0]);
+    };
+    EXPECT_NEAR(direction(0), kHalfPi, 1e-6);  // the first branch does not sway
+    EXPECT_NEAR(direction(1), kHalfPi + 0.15 + 0.05 * std::sin(0.76543 * time), 1e-5);
+    EXPECT_NEAR(direction(2), kHalfPi - 0.4 + 0.05 * std::sin(0.9132 * time), 1e-5);
+    EXPECT_NEAR(direction(3), kHalfPi + 0.05 * std::sin(1.2132 * time), 1e-5);
+    // Roots ignore the time.
+    const Generated r0 = generate(BranchKind::GrowingRoots, 3, 3.0f, -kHalfPi, 0.2f, kRoomy, zeroDraw, 0.0f);
+    const Generated r1 = generate(BranchKind::GrowingRoots, 3, 3.0f, -kHalfPi, 0.2f, kRoomy, zeroDraw, time);
+    EXPECT_EQ(r0.floats, r1.floats);
+}
+
+TEST(BranchGrowth, ZeroWritesNothingButDrawsEverything)
+{
+    const Generated tree = generate(BranchKind::GrowingTree, 4, 0.0f, kHalfPi, 0.25f, 252);
+    EXPECT_EQ(tree.used, 0);
+    EXPECT_EQ(tree.draws, 40);
+    const Generated roots = generate(BranchKind::GrowingRoots, 3, -2.0f, -kHalfPi, 0.25f, kRoomy);
+    EXPECT_EQ(roots.used, 0);
+    EXPECT_EQ(roots.draws, 26);
+}
+
+TEST(BranchGrowth, OneWritesOnlyTheFirstBranchAtFullLength)
+{
+    for (BranchKind kind : {BranchKind::GrowingTree, BranchKind::GrowingRoots}) {
+        const Generated g = generate(kind, 4, 1.0f, kHalfPi, 0.25f, kRoomy);
+        ASSERT_EQ(g.segments(), 1);
+        EXPECT_FLOAT_EQ(g.segmentLength(0), 0.25f);
+    }
+}
+
+TEST(BranchGrowth, OneAndAHalfWritesChildrenAtHalfLength)
+{
+    struct Case
+    {
+        BranchKind kind;
+        float first, second, continuation;
+    };
+    for (const Case& c : {Case{BranchKind::GrowingTree, 0.75f, 0.5f, 0.5f},
+                          Case{BranchKind::GrowingRoots, 0.5f, 0.5f, 0.75f}}) {
+        const Generated g = generate(c.kind, 3, 1.5f, kHalfPi, 0.4f, kRoomy);
+        ASSERT_EQ(g.segments(), 4);
+        EXPECT_FLOAT_EQ(g.segmentLength(0), 0.4f);
+        EXPECT_NEAR(g.segmentLength(1), 0.5f * 0.4f * c.first, 1e-6);
+        EXPECT_NEAR(g.segmentLength(2), 0.5f * 0.4f * c.second, 1e-6);
+        EXPECT_NEAR(g.segmentLength(3), 0.5f * 0.4f * c.continuation, 1e-6);
+        // Children start one third, two thirds along and at the tip.
+        EXPECT_NEAR(g.segment(1)[1], 0.4f / 3.0f, 1e-6);
+        EXPECT_NEAR(g.segment(2)[1], 0.8f / 3.0f, 1e-6);
+        EXPECT_NEAR(g.segment(3)[1], 0.4f, 1e-6);
+    }
+}
+
+TEST(BranchCapacity, StopsExactlyAtCapacityAndStillMakesPendingSecondDraws)
+{
+    const Generated full = generate(BranchKind::GrowingRoots, 3, 3.0f, -kHalfPi, 0.2f, kRoomy, sequenceDraw);
+    ASSERT_EQ(full.segments(), 13);
+    // Capacities that end inside a first child's subtree, right before a
+    // continuation, and at a size that is not a whole number of segments.
+    struct Case
+    {
+        int level, capacity, segments, draws;
+    };
+    for (const Case& c : {Case{3, 16, 4, 8}, Case{2, 12, 3, 6}, Case{3, 18, 4, 8}, Case{3, 20, 5, 10}}) {
+        const Generated g = generate(BranchKind::GrowingRoots, c.level, 3.0f, -kHalfPi, 0.2f, c.capacity,
+                                     sequenceDraw);
+        EXPECT_EQ(g.segments(), c.segments) << "capacity " << c.capacity;
+        EXPECT_EQ(g.draws, c.draws) << "capacity " << c.capacity;
+        for (std::size_t i = static_cast<std::size_t>(g.used); i < g.floats.size(); ++i)
+            ASSERT_EQ(g.floats[i], kSentinel) << "float " << i << " written beyond the segments";
+        if (c.level == 3) {
+            // What was written is the pre-order prefix of the unbounded structure.
+            for (int i = 0; i < g.used; ++i)
+                EXPECT_EQ(g.floats[i], full.floats[i]) << "float " << i;
+        }
+    }
+}
