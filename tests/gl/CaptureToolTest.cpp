@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,14 @@ struct ToolRun
 ToolRun capture(const QStringList& arguments)
 {
     QProcess process;
+    // Qt unloads its platform plugin before the leak check runs, so what the
+    // plugin keeps for the process's lifetime shows up from an unknown module
+    // that no suppression can name. The tool's own code is leak-checked where
+    // the GL tests run it in-process.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(UMBRAFEN_CAPTURE_PATH), arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError()).trimmed()};
