@@ -19,7 +19,7 @@ echo "== Release build and tests"
 
 echo "== Sanitizer build and tests"
 "$here/tools/setup.sh" "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DUMBRAFEN_SANITIZE=ON
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$here/tests/sanitizer/ubsan.supp"
 "${with_display[@]}" ctest --test-dir "$here/build-sanitize" --output-on-failure -j2
