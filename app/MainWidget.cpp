@@ -4,6 +4,7 @@
 #include "app/SurfaceState.h"
 #include "gfx/Gl.h"
 
+#include <QResource>
 #include <QTimer>
 
 #include <chrono>
@@ -27,6 +28,7 @@ QGLFormat surfaceFormat()
 MainWidget::MainWidget(QWidget* parent)
     : QGLWidget(surfaceFormat(), parent)
 {
+    startPlayMusic();
 }
 
 MainWidget::~MainWidget() = default;
@@ -45,6 +47,12 @@ std::int64_t MainWidget::steadyClockNanos()
 
 void MainWidget::startPlayMusic()
 {
+    // Compiled-in resource data is static: the stream may read it for the rest
+    // of the process, after the handle is gone.
+    QResource resource(QStringLiteral(":/xm/umf.wav"));
+    player = std::make_unique<BassPlay>(const_cast<uchar*>(resource.data()),
+                                        static_cast<unsigned long>(resource.size()));
+    player->play();
 }
 
 void MainWidget::skip(double seconds)

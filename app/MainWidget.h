@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/Schedule.h"
+#include "audio/BassPlay.h"
 #include "gfx/ComponentFactory.h"
 
 #include <QGLWidget>
 
 #include <cstdint>
+#include <memory>
 
 // The OpenGL surface and conductor of the demo: starts the clock, builds the
 // schedule, draws each frame for the current demo time and deletes itself when
@@ -43,4 +45,6 @@ private:
     ComponentFactory factory;
     std::int64_t startInstant = 0;
     Schedule schedule;
+    // Last, so that it is destroyed first: the music stops before the scenes go.
+    std::unique_ptr<BassPlay> player;
 };

@@ -1,0 +1,354 @@
+// The audio layer against SDL's disk driver, which writes what the device
+// receives to a file, and against a driver that does not exist.
+
+#include "WavBytes.h"
+
+#include "audio/AudioLayer.h"
+#include "audio/BassPlay.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<unsigned char> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::size_t fileSize(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    return in ? static_cast<std::size_t>(in.tellg()) : 0;
+}
+
+class AudioLayer : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Each test runs in a process of its own, possibly beside another one.
+        outputPath = testing::TempDir() + "audio-layer-" + std::to_string(getpid()) + "-" + std::to_string(++runs) + ".raw";
+        useDiskDriver(outputPath, "1");
+    }
+
+    void TearDown() override
+    {
+        BASS_Free();
+        std::remove(outputPath.c_str());
+    }
+
+    // A short delay per device buffer plays many times faster than real time.
+    static void useDiskDriver(const std::string& path, const char* delayMs)
+    {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", delayMs, 1);
+    }
+
+    // The device plays silence from BASS_Init on; what a stream played starts
+    // with the first frame that is not silent.
+    static std::size_t leadingSilence(const std::vector<unsigned char>& raw)
+    {
+        std::size_t frame = 0;
+        while (frame + 4 <= raw.size() && raw[frame] == 0 && raw[frame + 1] == 0 && raw[frame + 2] == 0
+               && raw[frame + 3] == 0)
+            frame += 4;
+        return frame;
+    }
+
+    // Waits until the device has received `bytes` after its leading silence,
+    // then closes it and returns what it received from the first sound on.
+    std::vector<unsigned char> receivedAfter(std::size_t bytes)
+    {
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        std::vector<unsigned char> raw;
+        do {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            raw = readFile(outputPath);
+        } while (raw.size() - leadingSilence(raw) < bytes && Clock::now() < deadline);
+        EXPECT_TRUE(BASS_Free());
+        raw = readFile(outputPath);
+        raw.erase(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(leadingSilence(raw)));
+        EXPECT_GE(raw.size(), bytes);
+        raw.resize(std::max(raw.size(), bytes));  // so a short result fails the comparisons, not the test run
+        return raw;
+    }
+
+    static std::vector<std::int16_t> asSamples(const std::vector<unsigned char>& bytes)
+    {
+        std::vector<std::int16_t> out(bytes.size() / 2);
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        return out;
+    }
+
+    static int runs;
+    std::string outputPath;
+};
+
+int AudioLayer::runs = 0;
+
+bool allZero(const std::vector<unsigned char>& bytes, std::size_t from, std::size_t to)
+{
+    for (std::size_t i = from; i < to && i < bytes.size(); ++i) {
+        if (bytes[i] != 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(AudioLayer, DeviceReceivesTheSamplesFromTheFirstOnThenSilence)
+{
+    WavSpec spec;
+    spec.samples = patternSamples(2 * 20000);
+    const auto wav = makeWav(spec);
+    ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    const AudioHandle stream = BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    ASSERT_TRUE(BASS_ChannelPlay(stream, false));
+
+    const std::size_t dataBytes = wav.size() - 44;
+    const auto got = receivedAfter(dataBytes + 16384);
+    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), got.begin()));
+    EXPECT_TRUE(allZero(got, dataBytes, got.size()));
+}
+
+TEST_F(AudioLayer, PlayAfterTheEndStaysSilentUnlessRestarted)
+{
+    WavSpec spec;
+    spec.samples = patternSamples(2 * 4000);
+    const auto wav = makeWav(spec);
+    const std::size_t dataBytes = wav.size() - 44;
+    ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    const AudioHandle stream = BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, false));
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    std::vector<unsigned char> raw;
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        raw = readFile(outputPath);
+    } while (raw.size() < leadingSilence(raw) + dataBytes + 8192 && Clock::now() < deadline);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, false));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(BASS_ChannelPlay(stream, true));
+    const auto got = receivedAfter(3 * dataBytes + 30000);
+
+    // Once, then silence, then once more from the start after the restart, then silence.
+    EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), got.begin()));
+    const auto second = std::search(got.begin() + static_cast<std::ptrdiff_t>(dataBytes), got.end(),
+                                    wav.begin() + 44, wav.end());
+    ASSERT_NE(second, got.end());
+    const auto secondAt = static_cast<std::size_t>(second - got.begin());
+    EXPECT_GE(secondAt, dataBytes + 8192);
+    EXPECT_TRUE(allZero(got, dataBytes, secondAt));
+    EXPECT_TRUE(allZero(got, secondAt + dataBytes, got.size()));
+}
+
+TEST_F(AudioLayer, MonoFileReachesBothSidesOfTheStereoDevice)
+{
+    WavSpec spec;
+    spec.channels = 1;
+    spec.samples = patternSamples(6000, 7);
+    const auto wav = makeWav(spec);
+    ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    const AudioHandle stream = BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    BASS_ChannelPlay(stream, false);
+    const auto got = asSamples(receivedAfter(4 * spec.samples.size() + 8192));
+    int worst = 0;
+    for (std::size_t i = 0; i < spec.samples.size(); ++i) {
+        worst = std::max(worst, std::abs(got[2 * i] - spec.samples[i]));
+        worst = std::max(worst, std::abs(got[2 * i + 1] - spec.samples[i]));
+    }
+    EXPECT_LE(worst, 1);  // rounding only
+}
+
+// A device at 48 kHz must not play the 44.1 kHz music fast or high.
+TEST_F(AudioLayer, OtherDeviceRateKeepsSpeedAndPitch)
+{
+    constexpr double kHz = 441.0;
+    constexpr std::size_t kFrames = 44100 / 2;
+    WavSpec spec;
+    for (std::size_t n = 0; n < kFrames; ++n) {
+        const auto s = static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2.0 * M_PI * kHz * n / 44100.0)));
+        spec.samples.push_back(s);
+        spec.samples.push_back(s);
+    }
+    const auto wav = makeWav(spec);
+    ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 48000, 0, nullptr, nullptr));
+    const AudioHandle stream = BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0);
+    ASSERT_NE(stream, 0u);
+    BASS_ChannelPlay(stream, false);
+    const auto got = asSamples(receivedAfter(kFrames * 4 * 48 / 44 + 16384));
+
+    // Length: the last loud sample, in device frames.
+    std::size_t last = 0, crossings = 0;
+    for (std::size_t i = 0; i + 2 < got.size(); i += 2) {
+        if (std::abs(got[i]) > 1000)
+            last = i / 2;
+        if (got[i] < 0 && got[i + 2] >= 0 && i / 2 < 23000)
+            ++crossings;
+    }
+    EXPECT_NEAR(static_cast<double>(last), kFrames * 48000.0 / 44100.0, 100.0);
+    // The first 23,000 frames at 48 kHz hold 211.3 rising zero crossings of a 441 Hz tone.
+    EXPECT_NEAR(static_cast<double>(crossings), 211.0, 1.0);
+}
+
+// Space after the end of the demo: the whole life cycle again, in one process.
+TEST_F(AudioLayer, InitAndFreeRepeatAndEachStartsFromTheBeginning)
+{
+    WavSpec spec;
+    spec.samples = patternSamples(2 * 3000, 3);
+    const auto wav = makeWav(spec);
+    for (int round = 0; round < 3; ++round) {
+        outputPath = testing::TempDir() + "audio-layer-round" + std::to_string(round) + ".raw";
+        useDiskDriver(outputPath, "1");
+        ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
+        const AudioHandle stream = BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0);
+        ASSERT_NE(stream, 0u);
+        BASS_ChannelPlay(stream, false);
+        const auto got = receivedAfter(wav.size() - 44);
+        EXPECT_TRUE(std::equal(wav.begin() + 44, wav.end(), got.begin())) << "round " << round;
+        EXPECT_FALSE(BASS_ChannelPlay(stream, false));  // freed with the device
+        EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorBadHandle);
+        std::remove(outputPath.c_str());
+    }
+}
+
+TEST_F(AudioLayer, FreeWhilePlayingReturnsWithinASecond)
+{
+    useDiskDriver(outputPath, "20");  // about real time
+    WavSpec spec;
+    spec.samples = patternSamples(2 * 44100 * 5);
+    const auto wav = makeWav(spec);
+    ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    BASS_ChannelPlay(BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0), false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto start = Clock::now();
+    EXPECT_TRUE(BASS_Free());
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    const std::size_t size = fileSize(outputPath);
+    EXPECT_GT(size, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(fileSize(outputPath), size);  // nothing plays on after Free
+}
+
+TEST_F(AudioLayer, CallsReportTheirErrors)
+{
+    WavSpec spec;
+    spec.samples = patternSamples(64);
+    const auto wav = makeWav(spec);
+
+    EXPECT_EQ(BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorNotInitialised);
+    EXPECT_FALSE(BASS_Free());
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorNotInitialised);
+    EXPECT_FALSE(BASS_Init(-2, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorBadArgument);
+
+    ASSERT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioOk);
+    EXPECT_FALSE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorAlreadyInitialised);
+
+    const struct
+    {
+        bool memory;
+        const void* file;
+        std::uint64_t offset, length;
+        std::uint32_t flags;
+        int error;
+    } kCases[] = {
+        {true, nullptr, 0, 100, 0, kAudioErrorBadArgument},
+        {true, wav.data(), 0, 0, 0, kAudioErrorNotPlayable},
+        {true, wav.data(), 0, 40, 0, kAudioErrorNotPlayable},
+        {true, wav.data(), 0, wav.size() - 1, 0, kAudioErrorNotPlayable},
+        {true, wav.data(), 2, wav.size(), 0, kAudioErrorBadArgument},
+        {true, wav.data(), 0, wav.size(), 0x10, kAudioErrorBadArgument},
+        {false, "music.wav", 0, 0, 0, kAudioErrorNotSupported},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(BASS_StreamCreateFile(c.memory, c.file, c.offset, c.length, c.flags), 0u);
+        EXPECT_EQ(BASS_ErrorGetCode(), c.error);
+    }
+    EXPECT_FALSE(BASS_ChannelPlay(12345, false));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorBadHandle);
+    EXPECT_FALSE(BASS_ChannelStop(0));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorBadHandle);
+    const AudioHandle stream = BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0);
+    EXPECT_NE(stream, 0u);
+    EXPECT_TRUE(BASS_ChannelStop(stream));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioOk);
+}
+
+TEST(AudioLayerWithoutDevice, MissingDriverReportsNoDevice)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorNoDevice);
+    const auto wav = makeWav(WavSpec{});
+    EXPECT_EQ(BASS_StreamCreateFile(true, wav.data(), 0, wav.size(), 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), kAudioErrorNoDevice);
+    EXPECT_FALSE(BASS_Free());
+}
+
+TEST(BassPlayer, FailedStreamPrintsOneErrorLineAndStaysUsable)
+{
+    const struct
+    {
+        const char* driver;
+        bool withData;
+        int code;
+    } kCases[] = {
+        {"no-such-driver", true, kAudioErrorNoDevice},
+        {"dummy", false, kAudioErrorBadArgument},  // a missing resource: null data, size 0
+    };
+    WavSpec spec;
+    spec.samples = patternSamples(64);
+    auto wav = makeWav(spec);
+    for (const auto& c : kCases) {
+        setenv("SDL_AUDIODRIVER", c.driver, 1);
+        testing::internal::CaptureStdout();
+        {
+            BassPlay player(c.withData ? wav.data() : nullptr, c.withData ? wav.size() : 0);
+            EXPECT_EQ(player.streamHandle(), 0u);
+            player.play();
+            player.stop();
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "BASS error: " + std::to_string(c.code) + "\n");
+    }
+}
+
+TEST(BassPlayer, PlaysAndReleasesTheDevice)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    WavSpec spec;
+    spec.samples = patternSamples(4410);
+    auto wav = makeWav(spec);
+    testing::internal::CaptureStdout();
+    {
+        BassPlay player(wav.data(), wav.size());
+        EXPECT_NE(player.streamHandle(), 0u);
+        player.play();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    // Released: the layer can be initialised afresh.
+    EXPECT_TRUE(BASS_Init(kAudioDefaultDevice, 44100, 0, nullptr, nullptr));
+    EXPECT_TRUE(BASS_Free());
+}
