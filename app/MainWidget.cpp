@@ -31,7 +31,12 @@ MainWidget::MainWidget(QWidget* parent)
     startPlayMusic();
 }
 
-MainWidget::~MainWidget() = default;
+MainWidget::~MainWidget()
+{
+    player.reset();  // the music stops before anything else goes
+    makeCurrent();
+    frame.release();
+}
 
 void MainWidget::setClock(ClockFunction clock)
 {
@@ -71,14 +76,20 @@ void MainWidget::initializeGL()
 void MainWidget::resizeGL(int w, int h)
 {
     // A minimised window has no valid aspect; the last projection stays.
-    if (applyProjection(w, h))
+    if (applyProjection(w, h)) {
         aspect = static_cast<float>(w) / static_cast<float>(h);
+        frameWidth = w;
+        frameHeight = h;
+    }
 }
 
 void MainWidget::paintGL()
 {
     const std::int64_t now = clockNow();
+    const bool framed = frameWidth > 0 && frame.bind(frameWidth, frameHeight);
     const bool goesOn = schedule.drawFrame(demoSeconds(now, startInstant));
+    if (framed)
+        frame.presentToScreen();
     if (!goesOn)
         deleteLater();
     QTimer::singleShot(1, this, SLOT(update()));

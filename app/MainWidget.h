@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FrameTarget.h"
 #include "app/Schedule.h"
 #include "audio/BassPlay.h"
 #include "gfx/ComponentFactory.h"
@@ -45,6 +46,10 @@ private:
     ComponentFactory factory;
     std::int64_t startInstant = 0;
     Schedule schedule;
+    // Frames are drawn here and copied to the screen, as the capture tool draws them.
+    FrameTarget frame;
+    int frameWidth = 0;
+    int frameHeight = 0;
     // Last, so that it is destroyed first: the music stops before the scenes go.
     std::unique_ptr<BassPlay> player;
 };

@@ -7,7 +7,6 @@
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 
 #include <algorithm>
 
@@ -28,7 +27,7 @@ OffscreenRenderer::~OffscreenRenderer()
 {
     if (current) {
         context->makeCurrent(surface.get());
-        framebuffer.reset();
+        target.release();
         context->doneCurrent();
     }
 }
@@ -51,11 +50,7 @@ bool OffscreenRenderer::begin(int w, int h)
     if (!current || w <= 0 || h <= 0 || w > maxSize() || h > maxSize())
         return false;
     context->makeCurrent(surface.get());
-    // No alpha channel, like the window's: translucent draws would otherwise
-    // leave alpha below 1 and the PNG would not match what the window shows.
-    framebuffer = std::make_unique<QOpenGLFramebufferObject>(w, h, QOpenGLFramebufferObject::CombinedDepthStencil,
-                                                             GL_TEXTURE_2D, GL_RGB8);
-    if (!framebuffer->isValid() || !framebuffer->bind())
+    if (!target.bind(w, h))
         return false;
     initializeSurfaceState();
     return applyProjection(w, h);
@@ -68,6 +63,5 @@ bool OffscreenRenderer::drawFrame(Schedule& schedule, float t)
 
 QImage OffscreenRenderer::image() const
 {
-    glFinish();
-    return framebuffer ? framebuffer->toImage() : QImage();
+    return target.read();
 }

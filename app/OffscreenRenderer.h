@@ -4,13 +4,14 @@
 // a framebuffer object with an 8-bit stencil, set up with the same projection
 // as a window of the same size. Needs a QGuiApplication.
 
+#include "app/FrameTarget.h"
+
 #include <QImage>
 
 #include <memory>
 
 class QOffscreenSurface;
 class QOpenGLContext;
-class QOpenGLFramebufferObject;
 class Schedule;
 
 class OffscreenRenderer
@@ -37,6 +38,6 @@ public:
 private:
     std::unique_ptr<QOffscreenSurface> surface;
     std::unique_ptr<QOpenGLContext> context;
-    std::unique_ptr<QOpenGLFramebufferObject> framebuffer;
+    FrameTarget target;
     bool current = false;
 };

@@ -118,7 +118,7 @@ TEST_F(Surface, WindowFrameEqualsTheOffscreenFrame)
     constexpr int kWidth = 320;
     constexpr int kHeight = 180;
     QPointer<MainWidget> surface = showSurface(kWidth, kHeight);
-    for (double t : {2.0, 24.0, 38.5, 62.0}) {
+    for (double t : {2.0, 24.0, 38.5, 45.0, 62.0, 65.0, 71.0}) {
         clock.advance(t);
         surface->updateGL();
         const QImage windowFrame = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
