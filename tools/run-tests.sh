@@ -19,6 +19,9 @@ echo "== Release build and tests"
 
 echo "== Sanitizer build and tests"
 "$here/tools/setup.sh" "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DUMBRAFEN_SANITIZE=ON
+# One rasterizer thread: LeakSanitizer's stop-the-world tracer now and then
+# crashes while llvmpipe's worker threads are alive.
+export LP_NUM_THREADS=0
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$here/tests/sanitizer/ubsan.supp"
