@@ -1,7 +1,25 @@
 #include "scenes/crashframe/CrashFrameScene.h"
 
+#include "gfx/Gl.h"
+#include "scenes/crashframe/BranchFrame.h"
+#include "scenes/crashframe/Explosion.h"
+
+#include <array>
+
+namespace {
+
+// Right, up, left and down. Each angle is also its frame's seed, through its bits.
+constexpr std::array<float, 4> kFrameAngles = {0.0f, 1.5707964f, 3.1415927f, -1.5707964f};
+
+} // namespace
+
+// The explosion first, beneath the branches.
 CrashFrameScene::CrashFrameScene()
-    : components{}
+    : components{std::shared_ptr<ISceneComponent>(new Explosion()),
+                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[0])),
+                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[1])),
+                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[2])),
+                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[3]))}
 {
 }
 
@@ -9,5 +27,8 @@ CrashFrameScene::~CrashFrameScene() = default;
 
 void CrashFrameScene::draw(float t)
 {
+    // No camera of its own; push and pop keep any component's matrix to itself.
+    glPushMatrix();
     drawComponents(components, t);
+    glPopMatrix();
 }

@@ -1,7 +1,13 @@
 #include "scenes/runningoff/RunningOffScene.h"
 
+#include "gfx/Gl.h"
+#include "scenes/runningoff/RunningBranch.h"
+#include "scenes/runningoff/RunningHills.h"
+
+// The hills first, so the branch lies over them.
 RunningOffScene::RunningOffScene()
-    : components{}
+    : components{std::shared_ptr<ISceneComponent>(new RunningHills()),
+                 std::shared_ptr<ISceneComponent>(new RunningBranch())}
 {
 }
 
@@ -9,5 +15,9 @@ RunningOffScene::~RunningOffScene() = default;
 
 void RunningOffScene::draw(float t)
 {
+    // No camera of its own: the branch pans inside its draw, and the push and
+    // pop keep whatever it leaves from reaching the scenes drawn after.
+    glPushMatrix();
     drawComponents(components, t);
+    glPopMatrix();
 }

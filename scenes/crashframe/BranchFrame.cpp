@@ -1,0 +1,163 @@
+#include "scenes/crashframe/BranchFrame.h"
+
+#include "gfx/Gl.h"
+#include "gfx/ShapeBuffers.h"
+#include "growth/MainBranch.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr float kSegmentLength = 0.15f;
+constexpr float kBend = 0.8f;  // per segment outside the unit circle
+constexpr double kSideAngle = 0.4;
+constexpr double kSwayAmplitude = 0.2;
+
+// ---------------------------------------------------------------------------
+// The branch frame's steps of the shared main-branch loop.
+
+struct FrameSteps
+{
+    growth::NormalDraw draw;
+    BranchFrame::UniformDraw uniform;
+    growth::BranchBuffer& buffer;
+    float time;
+
+    float steer(float x, float y, float angle) const { return BranchFrame::bendAlongCircle(x, y, angle); }
+
+    // Double precision of the widened angle, each rounded: unlike the running branch.
+    growth::SegmentDirection direction(float angle) const
+    {
+        return {static_cast<float>(std::cos(static_cast<double>(angle))),
+                static_cast<float>(std::sin(static_cast<double>(angle)))};
+    }
+
+    // Two branches, a third and two thirds along, each swaying at a random
+    // rate. The second rate is drawn only after the first subtree is complete.
+    void growSideBranches(const growth::MainBranchStep& s) const
+    {
+        const int level = s.level - 1;
+        const float growth = s.growth - 1.0f;
+        const float length = s.length * 3.0f * 0.25f;
+        const float firstRate = uniform();
+        grow(level, growth, s.x + s.dx / 3.0f, s.y + s.dy / 3.0f, sideAngle(s.angle, kSideAngle, firstRate), length);
+        const float secondRate = uniform();
+        grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f,
+             sideAngle(s.angle, -kSideAngle, secondRate), length);
+    }
+
+    // The sway's phase and sine are single precision; the angle is formed in
+    // double and rounded.
+    float sideAngle(float angle, double side, float rate) const
+    {
+        const float sway = std::sin(rate * time);
+        return static_cast<float>(static_cast<double>(angle) + side + kSwayAmplitude * static_cast<double>(sway));
+    }
+
+    void grow(int level, float growth, float x, float y, float angle, float length) const
+    {
+        growth::generateBranches(growth::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length,
+                                 draw);
+    }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Pure pieces.
+
+int BranchFrame::branchCapacity()
+{
+    return growth::countBranches(growth::BranchKind::BranchFrame, kDepth) * kSegmentsPerBranch *
+           growth::kFloatsPerSegment;
+}
+
+unsigned int BranchFrame::seedFor(float startAngle)
+{
+    static_assert(sizeof(unsigned int) == sizeof(float), "the seed is the float's 32 bits");
+    unsigned int bits = 0;
+    std::memcpy(&bits, &startAngle, sizeof bits);
+    return bits;
+}
+
+float BranchFrame::bendAlongCircle(float x, float y, float angle)
+{
+    // Single precision: the squared distance and the turn.
+    return x * x + y * y > 1.0f ? angle + kBend : angle;
+}
+
+void BranchFrame::growMainBranch(growth::BranchBuffer& into, float time, int level, float growth, float x, float y,
+                                 float angle, float length, growth::NormalDraw normal, UniformDraw uniform)
+{
+    const FrameSteps steps{normal, uniform, into, time};
+    growth::generateMainBranch(into, steps, level, growth, x, y, angle, length);
+}
+
+void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal,
+                                UniformDraw uniform)
+{
+    into.used = 0;
+    std::srand(seedFor(startAngle));
+    growMainBranch(into, t, kDepth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
+                   uniform);
+}
+
+// ---------------------------------------------------------------------------
+// The component.
+
+BranchFrame::BranchFrame(float angle)
+    : startAngle(angle)
+{
+    buffer.capacity = countBranches(depth) * segmentsPerBranch * growth::kFloatsPerSegment;
+    bufferId = gfx::createStreamBuffer(buffer.capacity);
+}
+
+BranchFrame::~BranchFrame() = default;
+
+int BranchFrame::countBranches(int n) const
+{
+    return growth::countBranches(growth::BranchKind::BranchFrame, n);
+}
+
+void BranchFrame::generateBranches(int level, float growth, float x, float y, float angle, float length)
+{
+    growth::generateBranches(growth::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length);
+}
+
+void BranchFrame::generateMainBranch(int level, float growth, float x, float y, float angle, float length)
+{
+    growMainBranch(buffer, time, level, growth, x, y, angle, length);
+}
+
+void BranchFrame::draw(float t)
+{
+    time = t;
+
+    // Without a mapping nothing can be written: the frame draws no lines.
+    buffer.vertices = gfx::bindAndMap(bufferId);
+    buffer.used = 0;
+    if (buffer.vertices) {
+        std::srand(seedFor(startAngle));
+        generateMainBranch(depth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
+        gfx::unmapBoundBuffer();
+        buffer.vertices = nullptr;
+    }
+
+    // Set up: smooth, translucent lines.
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Draw.
+    drawBranch();
+    // Switch off.
+    glDisable(GL_BLEND);
+    glDisable(GL_LINE_SMOOTH);
+}
+
+void BranchFrame::drawBranch()
+{
+    glColor4f(1.0f, 1.0f, 1.0f, 0.75f);
+    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+// One of the four branches of the crash frame scene: it grows out of the
+// centre of the view in its start direction, about eight segments per second,
+// and once outside the unit circle keeps turning counter-clockwise, so it runs
+// along the circle as a frame. Two side branches per segment sway at random
+// rates. Regenerated every frame from a seed made of the start angle's bits
+// and drawn as smooth translucent white lines.
+//
+// The generation is pure: generateFrame() writes one frame's branch into any
+// BranchBuffer, so tests and benchmarks run it on plain memory.
+
+#include "gfx/ISceneComponent.h"
+#include "growth/BranchBuffer.h"
+#include "growth/BranchGenerator.h"
+
+class BranchFrame : public ISceneComponent
+{
+public:
+    explicit BranchFrame(float startAngle);  // needs a current GL context
+    ~BranchFrame() override;
+    void draw(float t) override;
+
+    int countBranches(int n) const;
+    void generateBranches(int level, float growth, float x, float y, float angle, float length);
+    void generateMainBranch(int level, float growth, float x, float y, float angle, float length);
+
+    // --- Pure pieces, no GL ---
+
+    static constexpr int kDepth = 6;
+    static constexpr int kSegmentsPerBranch = 10;
+
+    // Floats the branch buffer holds: countBranches(6) * 10 * 4.
+    static int branchCapacity();
+    // The seed is the start angle's IEEE-754 bit pattern, not the angle as an integer.
+    static unsigned int seedFor(float startAngle);
+    // Heading at a start point: turned by 0.8 rad while outside the unit circle.
+    static float bendAlongCircle(float x, float y, float angle);
+
+    using UniformDraw = float (*)();
+    // The main branch and its side branches appended to `into`; `time` drives
+    // the sway. What generateMainBranch does on the component's own buffer.
+    static void growMainBranch(growth::BranchBuffer& into, float time, int level, float growth, float x, float y,
+                               float angle, float length, growth::NormalDraw normal = rndn, UniformDraw uniform = rnd);
+    // One frame's branch into `into` from its start: srand(seed), then the
+    // main branch with the budget of time t and its side branches.
+    static void generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal = rndn,
+                              UniformDraw uniform = rnd);
+
+private:
+    void drawBranch();
+
+    unsigned int bufferId = 0;
+    growth::BranchBuffer buffer;  // vertices, used, capacity
+    int depth = kDepth;
+    int segmentsPerBranch = kSegmentsPerBranch;
+    float startAngle = 0.0f;
+    float time = 0.0f;
+};

@@ -1,0 +1,54 @@
+#include "scenes/crashframe/Explosion.h"
+
+#include "gfx/Gl.h"
+#include "gfx/ShapeBuffers.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr float kSwellRate = 0.3f;  // full radius after 10/3 s
+constexpr float kFullRadius = 1.5f;  // beyond every corner of the view
+constexpr float kWhiteStart = 10.0f;
+constexpr float kWhiteFadeIn = 0.4f;  // opaque after 2.5 s
+
+} // namespace
+
+Explosion::Explosion()
+    : diskBuffer(gfx::createUnitDiskBuffer(segments, gfx::Trig::Double))
+{
+}
+
+Explosion::~Explosion() = default;
+
+float Explosion::radiusAt(float t)
+{
+    const float a = kSwellRate * t;
+    return a < 0.0f ? 0.0f : a > 1.0f ? kFullRadius : a * kFullRadius;
+}
+
+float Explosion::whiteAlphaAt(float t)
+{
+    return std::min(std::max(kWhiteFadeIn * (t - kWhiteStart), 0.0f), 1.0f);
+}
+
+void Explosion::draw(float t)
+{
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    drawDisk(t);
+    if (t > kWhiteStart) {
+        glColor4f(1.0f, 1.0f, 1.0f, whiteAlphaAt(t));
+        drawDisk(t);
+    }
+}
+
+void Explosion::drawDisk(float t)
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    {
+        const gfx::VertexArray disk(diskBuffer);
+        disk.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), 0.0f, 0.0f, radiusAt(t));
+    }
+    glDisable(GL_BLEND);
+}

@@ -1,0 +1,259 @@
+#include "scenes/runningoff/RunningBranch.h"
+
+#include "gfx/Gl.h"
+#include "gfx/ShapeBuffers.h"
+#include "gfx/StencilInversion.h"
+#include "growth/MainBranch.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+// Sections: the main branch's steps | pure pieces | construction | the frame | drawing.
+
+namespace {
+
+constexpr unsigned int kSeed = 0;
+constexpr float kStartX = 0.0f;
+constexpr float kStartY = -0.2f;
+constexpr float kStartAngle = -1.3f;
+constexpr float kSegmentLength = 0.15f;
+constexpr int kGrowthFloatsPerSegment = 8;  // the capacity's third factor
+
+constexpr float kGroundLeft = 1.0f;
+constexpr float kGroundWave = 0.1f;
+constexpr float kGroundBottom = -2.0f;
+constexpr int kFloatsPerColumn = 4;
+
+constexpr float kSteer = 0.3f;
+
+// The camera: still for 0.7 s, then 1.2 units per second to the left, still
+// again from 23 s on.
+constexpr float kCameraStart = 0.7f;
+constexpr float kCameraStop = 23.0f;
+constexpr float kCameraTravel = 22.3f;  // kCameraStop - kCameraStart
+constexpr float kCameraSpeed = -1.2f;
+
+// Keeps the world half-space x <= 2: the start view and a margin.
+constexpr std::array<GLdouble, 4> kClipRightOfTwo = {-1.0, 0.0, 0.0, 2.0};
+
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kQuarterPi = 0.7853981633974483;
+
+// ---------------------------------------------------------------------------
+// The running branch's steps of the shared main-branch loop.
+
+struct RunningSteps
+{
+    growth::NormalDraw draw;
+    growth::BranchBuffer& buffer;
+    const std::vector<float>& ground;
+    float time;
+
+    float steer(float x, float y, float angle) const
+    {
+        return RunningBranch::steerTowardsGround(angle, y - RunningBranch::groundHeightAt(ground, x));
+    }
+
+    // Single precision, unlike the branch frame.
+    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
+
+    // Three rising branches a quarter, half and three quarters along, swaying
+    // with budget and time, and one falling branch two thirds along.
+    void growSideBranches(const growth::MainBranchStep& s) const
+    {
+        const int level = s.level - 1;
+        const float growth = s.growth - 1.0f;
+        const float riseLength = 0.25f * s.length;
+        const float fallLength = 0.5f * s.length;
+        const float lag[3] = {0.0f, -0.33333334f, -0.6666667f};
+        for (int i = 0; i < 3; ++i) {
+            // Sway phase and sine in single precision, the angle in double, rounded.
+            const float sway = std::sin(0.1f * (s.growth + lag[i]) + time);
+            const float angle = static_cast<float>(static_cast<double>(s.angle) + kHalfPi +
+                                                   kQuarterPi * static_cast<double>(sway));
+            const float along = static_cast<float>(i + 1);
+            grow(level, growth, s.x + 0.25f * (along * s.dx), s.y + 0.25f * (along * s.dy), angle, riseLength);
+        }
+        const float fallAngle = static_cast<float>(static_cast<double>(s.angle) - kHalfPi);
+        grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, fallAngle, fallLength);
+    }
+
+    void grow(int level, float growth, float x, float y, float angle, float length) const
+    {
+        growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length,
+                                 draw);
+    }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Pure pieces.
+
+int RunningBranch::branchCapacity()
+{
+    return growth::countBranches(growth::BranchKind::RunningBranch, kDepth) * kSegmentsPerBranch *
+           kGrowthFloatsPerSegment;
+}
+
+std::vector<float> RunningBranch::makeGround()
+{
+    std::vector<float> ground(static_cast<std::size_t>(kGroundColumns * kFloatsPerColumn));
+    for (int i = 0; i < kGroundColumns; ++i) {
+        // Single precision throughout, the cosine included.
+        const float u = kGroundStep * static_cast<float>(i);
+        const float x = u + kGroundLeft;
+        float* column = ground.data() + kFloatsPerColumn * i;
+        column[0] = x;
+        column[1] = kGroundWave * std::cos(u) - kGroundWave;
+        column[2] = x;
+        column[3] = kGroundBottom;
+    }
+    return ground;
+}
+
+float RunningBranch::groundHeightAt(const std::vector<float>& ground, float x)
+{
+    const int columns = static_cast<int>(ground.size()) / kFloatsPerColumn;
+    // The column index truncates toward zero, so everything below 1 is column 0.
+    // Clamped before the conversion, which far-off values would overflow.
+    const float u = (x - kGroundLeft) / kGroundStep;
+    int k = 0;
+    if (u >= static_cast<float>(columns))
+        k = columns - 1;
+    else if (u >= 1.0f)
+        k = static_cast<int>(u);
+    return ground[static_cast<std::size_t>(kFloatsPerColumn * k + 1)];
+}
+
+float RunningBranch::steerTowardsGround(float angle, float above)
+{
+    const bool isAbove = above > 0.0f;
+    const bool rising = angle > 0.0f;
+    if (isAbove == rising)
+        return rising ? angle - kSteer : angle + kSteer;
+    return angle;
+}
+
+float RunningBranch::cameraOffset(float t)
+{
+    const float c = t > kCameraStop ? kCameraTravel : t - kCameraStart;
+    return c > 0.0f ? kCameraSpeed * c : 0.0f;
+}
+
+void RunningBranch::growMainBranch(growth::BranchBuffer& into, const std::vector<float>& ground, float time,
+                                   int level, float growth, float x, float y, float angle, float length,
+                                   growth::NormalDraw draw)
+{
+    const RunningSteps steps{draw, into, ground, time};
+    growth::generateMainBranch(into, steps, level, growth, x, y, angle, length);
+}
+
+void RunningBranch::generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
+                                  growth::NormalDraw draw)
+{
+    into.used = 0;
+    std::srand(kSeed);
+    growMainBranch(into, ground, t, kDepth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
+                   kSegmentLength, draw);
+}
+
+// ---------------------------------------------------------------------------
+// Construction.
+
+RunningBranch::RunningBranch()
+{
+    buffer.capacity = countBranches(depth) * segmentsPerBranch * kGrowthFloatsPerSegment;
+    bufferId = gfx::createStreamBuffer(buffer.capacity);
+    groundVertices = makeGround();
+    groundBuffer = gfx::uploadStaticBuffer(groundVertices);
+    rectangleBuffer = gfx::createRectangleBuffer(1.0f);
+}
+
+RunningBranch::~RunningBranch() = default;
+
+int RunningBranch::countBranches(int n) const
+{
+    return growth::countBranches(growth::BranchKind::RunningBranch, n);
+}
+
+void RunningBranch::generateBranches(int level, float growth, float x, float y, float angle, float length)
+{
+    growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length);
+}
+
+void RunningBranch::generateMainBranch(int level, float growth, float x, float y, float angle, float length)
+{
+    growMainBranch(buffer, groundVertices, time, level, growth, x, y, angle, length);
+}
+
+// ---------------------------------------------------------------------------
+// The frame.
+
+void RunningBranch::draw(float t)
+{
+    if (t < 0.0f)
+        return;
+    time = t;
+
+    // Without a mapping the branch cannot be written: this frame shows the ground only.
+    buffer.vertices = gfx::bindAndMap(bufferId);
+    buffer.used = 0;
+    if (buffer.vertices) {
+        std::srand(kSeed);
+        generateMainBranch(depth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
+        gfx::unmapBoundBuffer();
+        buffer.vertices = nullptr;
+    }
+
+    glPushMatrix();
+    glTranslatef(cameraOffset(t), 0.0f, 0.0f);
+
+    // The white lines, clipped in the panned world.
+    glClipPlane(GL_CLIP_PLANE0, kClipRightOfTwo.data());
+    glEnable(GL_CLIP_PLANE0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawBranch();
+    glDisable(GL_CLIP_PLANE0);
+
+    drawInvertedBranch();
+    glPopMatrix();
+}
+
+// ---------------------------------------------------------------------------
+// Drawing.
+
+void RunningBranch::drawInvertedBranch()
+{
+    // Mask: square, ground and lines each toggle the parity.
+    gfx::beginInversionMask();
+    drawRectangle();
+    drawGround();
+    drawBranch();
+
+    // Cover: ground and lines again, black where the parity is odd.
+    gfx::beginInversionCover();
+    glEnable(GL_LINE_SMOOTH);
+    drawGround();
+    drawBranch();
+
+    // Switch off.
+    gfx::endInversion();
+    glDisable(GL_LINE_SMOOTH);
+}
+
+void RunningBranch::drawBranch()
+{
+    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
+}
+
+void RunningBranch::drawRectangle()
+{
+    gfx::drawBuffer(rectangleBuffer, GL_TRIANGLE_STRIP, gfx::kRectangleVertexCount);
+}
+
+void RunningBranch::drawGround()
+{
+    gfx::drawBuffer(groundBuffer, GL_TRIANGLE_STRIP, static_cast<int>(groundVertices.size()) / 2);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+// The branch of the running off scene: it crawls to the right along a wavy
+// ground line, about eight segments per second, steering towards the ground
+// and sprouting four side branches per segment, while the world pans left
+// behind the growing tip. Drawn white (clipped to x <= 2), then ground and
+// branch are painted black through a stencil pass in which the start square,
+// the ground and the lines all toggle the parity.
+//
+// The generation is pure: generateFrame() writes one frame's branch into any
+// BranchBuffer, so tests and benchmarks run it on plain memory.
+
+#include "gfx/ISceneComponent.h"
+#include "growth/BranchBuffer.h"
+#include "growth/BranchGenerator.h"
+
+#include <vector>
+
+class RunningBranch : public ISceneComponent
+{
+public:
+    RunningBranch();  // needs a current GL context
+    ~RunningBranch() override;
+    void draw(float t) override;
+
+    int countBranches(int n) const;
+    void generateBranches(int level, float growth, float x, float y, float angle, float length);
+    void generateMainBranch(int level, float growth, float x, float y, float angle, float length);
+
+    // --- Pure pieces, no GL ---
+
+    static constexpr int kDepth = 4;
+    static constexpr int kSegmentsPerBranch = 20;
+    static constexpr int kGroundColumns = 1000;
+    static constexpr float kGroundStep = 0.03f;
+
+    // Floats the branch buffer holds: countBranches(4) * 20 * 8.
+    static int branchCapacity();
+
+    // The ground strip: per column a top vertex on the wave and a bottom vertex at -2.
+    static std::vector<float> makeGround();
+    // The height the main branch steers against at x: the top of the column x
+    // falls in, the first column left of the strip, the last one beyond it.
+    static float groundHeightAt(const std::vector<float>& ground, float x);
+    // Heading after steering at height `above` over the ground: above and
+    // rising turns down by 0.3, on or below and level or falling turns up.
+    static float steerTowardsGround(float angle, float above);
+    // The camera's horizontal offset at local time t.
+    static float cameraOffset(float t);
+
+    // The main branch and its side branches appended to `into`, steering
+    // against `ground`; `time` drives the sway. What generateMainBranch does
+    // on the component's own buffer.
+    static void growMainBranch(growth::BranchBuffer& into, const std::vector<float>& ground, float time, int level,
+                               float growth, float x, float y, float angle, float length,
+                               growth::NormalDraw draw = rndn);
+    // One frame's branch into `into` from its start: srand(0), then the main
+    // branch with the budget of time t and its side branches.
+    static void generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
+                              growth::NormalDraw draw = rndn);
+
+private:
+    void drawBranch();
+    void drawInvertedBranch();
+    void drawRectangle();
+    void drawGround();
+
+    unsigned int bufferId = 0;
+    int depth = kDepth;
+    int segmentsPerBranch = kSegmentsPerBranch;
+    float time = 0.0f;
+    growth::BranchBuffer buffer;  // vertices, used, capacity
+    unsigned int groundBuffer = 0;
+    float groundStep = kGroundStep;
+    std::vector<float> groundVertices;
+    unsigned int rectangleBuffer = 0;
+};

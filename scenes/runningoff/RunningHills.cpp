@@ -1,0 +1,143 @@
+#include "scenes/runningoff/RunningHills.h"
+
+#include "gfx/Gl.h"
+#include "gfx/ShapeBuffers.h"
+#include "gfx/SkyLayers.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr float kTerrainStep = 0.08f;
+constexpr float kTerrainWave = 0.1f;
+constexpr float kTerrainBottom = -100.0f;
+constexpr int kFloatsPerColumn = 4;
+
+// The hills rise at 3 s and start to scroll 0.7 s later.
+constexpr float kHillsStart = 3.0f;
+constexpr float kScrollDelay = 0.7f;
+constexpr float kBobRate = 4.0f;
+constexpr double kBobDepth = -2.0;
+constexpr float kGreyPerDepth = -0.4f;
+constexpr float kGreyBase = 0.9f;
+constexpr float kStretchBase = 11.0f;
+
+// The sky box fades in from 6 s over 5 s to opaque (0.6, 0.6, 0.1).
+constexpr float kSkyStart = 6.0f;
+constexpr float kSkyFadeIn = 0.2f;
+constexpr float kSkyYellow = 0.6f;
+constexpr float kSkyBlue = 0.1f;
+
+// Far to near, the order they are drawn in.
+constexpr std::array<RunningHills::Hill, 5> kHills = {{RunningHills::hillLayer(5), RunningHills::hillLayer(4),
+                                                       RunningHills::hillLayer(3), RunningHills::hillLayer(2),
+                                                       RunningHills::hillLayer(1)}};
+
+} // namespace
+
+RunningHills::HillPlacement RunningHills::placeHill(const Hill& hill, float t)
+{
+    const float v = t - kHillsStart;
+    const float bobPhase = kBobRate * v;
+    const float scrollTime = std::max(v - kScrollDelay, 0.0f);
+    const float inv = 1.0f / hill.depth;
+    // Left to right in single precision: depth * -0.4 / 10 + 0.9.
+    const float grey = hill.depth * kGreyPerDepth / 10.0f + kGreyBase;
+    // The phase is single precision; cosine, product and sum are double, rounded.
+    const float ty = static_cast<float>(static_cast<double>(hill.y) +
+                                        std::cos(static_cast<double>(bobPhase * inv)) * kBobDepth);
+    return {grey, ty, scrollTime, kStretchBase - hill.depth};
+}
+
+std::vector<float> RunningHills::makeTerrain()
+{
+    std::vector<float> terrain(static_cast<std::size_t>(kTerrainColumns * kFloatsPerColumn));
+    for (int k = 0; k < kTerrainColumns; ++k) {
+        const float x = static_cast<float>(k) * kTerrainStep;
+        // Double precision with 0.1 as its float value, rounded.
+        const double wave = static_cast<double>(kTerrainWave);
+        float* column = terrain.data() + kFloatsPerColumn * k;
+        column[0] = x;
+        column[1] = static_cast<float>(std::cos(static_cast<double>(x)) * wave - wave);
+        column[2] = x;
+        column[3] = kTerrainBottom;
+    }
+    return terrain;
+}
+
+RunningHills::SkyColour RunningHills::skyColourAt(float t)
+{
+    const float w = kSkyFadeIn * (t - kSkyStart);
+    const float alpha = w < 0.0f ? 0.0f : w > 1.0f ? 1.0f : w;
+    return {kSkyYellow * alpha, alpha};
+}
+
+RunningHills::RunningHills()
+{
+    diskBuffer = gfx::createUnitDiskBuffer(segments, gfx::Trig::Double);
+    rectangleBuffer = gfx::createRectangleBuffer(1.0f);
+    terrainVertices = makeTerrain();
+    terrainBuffer = gfx::uploadStaticBuffer(terrainVertices);
+    hills.assign(kHills.begin(), kHills.end());
+}
+
+RunningHills::~RunningHills() = default;
+
+void RunningHills::draw(float t)
+{
+    time = t;
+    drawSkyBox();
+    drawHills();
+    drawSun();
+}
+
+void RunningHills::drawSkyBox()
+{
+    if (time - kSkyStart < 0.0f)
+        return;
+    const SkyColour sky = skyColourAt(time);
+    // Unlike the growing tree's band this one is not halved: it reaches from -0.5 to 1.5.
+    const gfx::SkyBand band{sky.c, sky.c, kSkyBlue, sky.alpha, 0.5f, 1.0f};
+    gfx::drawSkyBand(band, [this]() { drawRectangle(); });
+}
+
+void RunningHills::drawHills()
+{
+    if (time - kHillsStart < 0.0f)
+        return;
+    const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
+
+    // Set up.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    {
+        const gfx::VertexArray terrain(terrainBuffer);
+        // Draw, far to near, so nearer layers cover farther ones.
+        for (const Hill& hill : hills) {
+            const HillPlacement place = placeHill(hill, time);
+            const float inv = 1.0f / hill.depth;
+            glColor4f(place.grey, place.grey, place.grey, 1.0f);
+            glPushMatrix();
+            glScalef(inv, inv, 1.0f);
+            glTranslatef(hill.x, place.ty, 0.0f);
+            glTranslatef(-(scrollSpeed * place.scrollTime), 0.0f, 0.0f);
+            glScalef(1.0f, place.stretch, 1.0f);
+            terrain.draw(GL_TRIANGLE_STRIP, vertexCount);
+            glPopMatrix();
+        }
+    }
+    // Switch off.
+    glDisable(GL_BLEND);
+}
+
+void RunningHills::drawSun()
+{
+    gfx::drawSun(time, diskBuffer, segments);
+}
+
+void RunningHills::drawRectangle()
+{
+    gfx::drawBuffer(rectangleBuffer, GL_TRIANGLE_STRIP, gfx::kRectangleVertexCount);
+}
