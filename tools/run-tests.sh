@@ -7,7 +7,9 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 with_display=()
 if [ -z "${DISPLAY:-}" ]; then
-  with_display=(xvfb-run -a -s "-screen 0 1920x1080x24")
+  # -noreset: Xvfb would otherwise restart whenever its last client leaves, and a
+  # test starting in that moment could not connect.
+  with_display=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 fi
 # No sound card is needed: tests that play choose SDL's dummy or disk driver.
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"

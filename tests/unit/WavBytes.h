@@ -35,7 +35,8 @@ inline void putU32(std::vector<unsigned char>& out, std::uint32_t v)
 
 inline void putId(std::vector<unsigned char>& out, const std::string& id)
 {
-    out.insert(out.end(), id.begin(), id.end());
+    for (char c : id)
+        out.push_back(static_cast<unsigned char>(c));
 }
 
 inline std::vector<unsigned char> makeWav(const WavSpec& spec)
