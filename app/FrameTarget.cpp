@@ -4,12 +4,32 @@
 
 #include <QOpenGLFramebufferObject>
 
+#include <algorithm>
+
+int FrameTarget::largestSide()
+{
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return std::min({texture, renderbuffer, viewport[0], viewport[1]});
+}
+
 FrameTarget::FrameTarget() = default;
 
 FrameTarget::~FrameTarget() = default;
 
 bool FrameTarget::bind(int w, int h)
 {
+    // Asking for more would raise GL errors and a warning on every frame, and
+    // fail anyway.
+    const int largest = largestSide();
+    if (w <= 0 || h <= 0 || w > largest || h > largest) {
+        framebuffer.reset();
+        return false;
+    }
     if (!framebuffer || framebuffer->width() != w || framebuffer->height() != h) {
         framebuffer = std::make_unique<QOpenGLFramebufferObject>(
             w, h, QOpenGLFramebufferObject::CombinedDepthStencil, GL_TEXTURE_2D, GL_RGBA8);

@@ -20,7 +20,9 @@ public:
     FrameTarget& operator=(const FrameTarget&) = delete;
 
     // Makes a w x h framebuffer (keeping the current one if the size is the
-    // same) and binds it. Needs a current context; false if it cannot be made.
+    // same) and binds it. Needs a current context; false if it cannot be made,
+    // as for a size beyond what the GL allows; the context's own framebuffer
+    // then stays bound.
     bool bind(int w, int h);
     // Copies the frame to the context's own framebuffer and binds that again.
     void presentToScreen();
@@ -29,6 +31,10 @@ public:
     QImage read() const;
     // Drops the framebuffer; call with its context current.
     void release();
+
+    // The widest and tallest framebuffer the current context can make: colour
+    // texture, depth-stencil renderbuffer and viewport must all hold it.
+    static int largestSide();
 
 private:
     std::unique_ptr<QOpenGLFramebufferObject> framebuffer;

@@ -12,6 +12,7 @@
 namespace {
 
 MainWidget::ClockFunction clockNow = &MainWidget::steadyClockNanos;
+int liveSurfaces = 0;
 
 QGLFormat surfaceFormat()
 {
@@ -28,6 +29,7 @@ QGLFormat surfaceFormat()
 MainWidget::MainWidget(QWidget* parent)
     : QGLWidget(surfaceFormat(), parent)
 {
+    ++liveSurfaces;
     startPlayMusic();
 }
 
@@ -36,6 +38,12 @@ MainWidget::~MainWidget()
     player.reset();  // the music stops before anything else goes
     makeCurrent();
     frame.release();
+    --liveSurfaces;
+}
+
+int MainWidget::liveCount()
+{
+    return liveSurfaces;
 }
 
 void MainWidget::setClock(ClockFunction clock)

@@ -36,6 +36,9 @@ public:
     static void setClock(ClockFunction clock);
     static std::int64_t steadyClockNanos();
 
+    // Surfaces alive now, each with its GL context and music player.
+    static int liveCount();
+
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;

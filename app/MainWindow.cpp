@@ -64,3 +64,14 @@ void MainWindow::mouseDoubleClickEvent(QMouseEvent*)
 {
     toggleFullscreenState();
 }
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Each frame asks for the next one, and a minimised window is not painted,
+    // so its demo stands still. Some window systems do not expose the window
+    // again when it is restored; the surface is asked for a frame here, or it
+    // would never play on (nor end).
+    if (event->type() == QEvent::WindowStateChange && mainWidget && !isMinimized())
+        mainWidget->update();
+}

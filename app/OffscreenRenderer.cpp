@@ -8,8 +8,6 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 
-#include <algorithm>
-
 OffscreenRenderer::OffscreenRenderer()
     : surface(std::make_unique<QOffscreenSurface>()), context(std::make_unique<QOpenGLContext>())
 {
@@ -34,15 +32,7 @@ OffscreenRenderer::~OffscreenRenderer()
 
 int OffscreenRenderer::maxSize() const
 {
-    if (!current)
-        return 0;
-    GLint texture = 0;
-    GLint renderbuffer = 0;
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    return std::min({texture, renderbuffer, viewport[0], viewport[1]});
+    return current ? FrameTarget::largestSide() : 0;
 }
 
 bool OffscreenRenderer::begin(int w, int h)

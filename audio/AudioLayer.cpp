@@ -17,6 +17,9 @@ constexpr Uint16 kDeviceBufferFrames = 1024;
 constexpr Uint32 kMaxFrequency = 384000;
 constexpr SDL_AudioFormat kWavSampleFormat = AUDIO_S16LSB;
 
+// Streams made and not yet destroyed; both happen on the calling thread only.
+int liveStreams = 0;
+
 struct Stream
 {
     AudioHandle handle = 0;
@@ -28,8 +31,13 @@ struct Stream
     std::size_t convertedFrames = 0;       // ... how many the whole file makes ...
     std::size_t emittedFrames = 0;         // ... and how many have been played
 
+    Stream() { ++liveStreams; }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
     ~Stream()
     {
+        --liveStreams;
         if (converter)
             SDL_FreeAudioStream(converter);
     }
@@ -310,4 +318,14 @@ bool BASS_Free()
 int BASS_ErrorGetCode()
 {
     return lastError;
+}
+
+int openAudioDevices()
+{
+    return device ? 1 : 0;
+}
+
+int liveAudioStreams()
+{
+    return liveStreams;
 }

@@ -12,9 +12,10 @@ packages=(
   build-essential cmake pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
-  libsdl2-dev libebur128-dev
+  libsdl2-dev libebur128-dev libx11-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth clang
+  ffmpeg
 )
 
 missing=()

@@ -1,11 +1,14 @@
 #include "scenes/crashframe/BranchFrame.h"
 
+#include "gfx/FastPaths.h"
+#include "gfx/GenerationTimer.h"
 #include "gfx/Gl.h"
+#include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "growth/MainBranch.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -99,7 +102,7 @@ void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, fl
                                 UniformDraw uniform)
 {
     into.used = 0;
-    std::srand(seedFor(startAngle));
+    gfx::srand(seedFor(startAngle));
     growMainBranch(into, t, kDepth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
                    uniform);
 }
@@ -108,7 +111,7 @@ void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, fl
 // The component.
 
 BranchFrame::BranchFrame(float angle)
-    : startAngle(angle)
+    : startAngle(angle), replay(angle, kLongestTime)
 {
     buffer.capacity = countBranches(depth) * segmentsPerBranch * growth::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
@@ -139,8 +142,13 @@ void BranchFrame::draw(float t)
     buffer.vertices = gfx::bindAndMap(bufferId);
     buffer.used = 0;
     if (buffer.vertices) {
-        std::srand(seedFor(startAngle));
-        generateMainBranch(depth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
+        {
+            const gfx::GenerationTimer timing;
+            if (!(gfx::replayEnabled() && replay.generate(buffer, t))) {
+                gfx::srand(seedFor(startAngle));
+                generateMainBranch(depth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
+            }
+        }
         gfx::unmapBoundBuffer();
         buffer.vertices = nullptr;
     }

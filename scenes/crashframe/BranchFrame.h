@@ -13,6 +13,7 @@
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
+#include "scenes/crashframe/BranchFrameReplay.h"
 
 class BranchFrame : public ISceneComponent
 {
@@ -29,6 +30,8 @@ public:
 
     static constexpr int kDepth = 6;
     static constexpr int kSegmentsPerBranch = 10;
+    // The crash frame scene's length: the latest local time a frame is drawn at.
+    static constexpr float kLongestTime = 15.0f;
 
     // Floats the branch buffer holds: countBranches(6) * 10 * 4.
     static int branchCapacity();
@@ -56,4 +59,5 @@ private:
     int segmentsPerBranch = kSegmentsPerBranch;
     float startAngle = 0.0f;
     float time = 0.0f;
+    BranchFrameReplay replay;  // the generation from recorded draws
 };

@@ -3,7 +3,6 @@
 #include "gfx/Random.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace dropmotion {
 
@@ -41,7 +40,7 @@ Drop makeDrop(float r1, float r2, float u1, float u2, float u3)
 
 std::vector<Drop> scatterDrops()
 {
-    std::srand(kDropSeed);
+    gfx::srand(kDropSeed);
     std::vector<Drop> drops;
     drops.reserve(kDropCount);
     for (int i = 0; i < kDropCount; ++i) {

@@ -1,11 +1,14 @@
 #include "scenes/growingtree/GrowingRoots.h"
 
+#include "gfx/FastPaths.h"
+#include "gfx/GenerationTimer.h"
 #include "gfx/Gl.h"
+#include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "growth/BranchGenerator.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
 
 namespace {
 
@@ -38,11 +41,23 @@ void GrowingRoots::generateBranches(int level, float growth, float x, float y, f
 void GrowingRoots::generateRoots(growth::BranchBuffer& into, float rootTime)
 {
     into.used = 0;
-    std::srand(kSeed);
+    gfx::srand(kSeed);
     const float g = std::min(kGrowthRate * rootTime, 1.0f);
     const float growthValue = static_cast<float>(kDepth) * g;
     growth::generateBranches(growth::BranchKind::GrowingRoots, into, 0.0f, kDepth, growthValue, 0.0f, 0.0f, kDown,
                              kLength);
+}
+
+GrowingRoots::Replay GrowingRoots::recordDraws()
+{
+    return Replay(kSeed, kDepth);
+}
+
+bool GrowingRoots::replayRoots(const Replay& replay, growth::BranchBuffer& into, float rootTime)
+{
+    const float g = std::min(kGrowthRate * rootTime, 1.0f);
+    const float growthValue = static_cast<float>(kDepth) * g;
+    return replay.generate(into, 0.0f, growthValue, 0.0f, 0.0f, kDown, kLength);
 }
 
 void GrowingRoots::draw(float t)
@@ -57,7 +72,11 @@ void GrowingRoots::draw(float t)
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         return;
     }
-    generateRoots(buffer, rootTime);
+    {
+        const gfx::GenerationTimer timing;
+        if (!(gfx::replayEnabled() && replayRoots(replay, buffer, rootTime)))
+            generateRoots(buffer, rootTime);
+    }
     gfx::unmapBoundBuffer();
     buffer.vertices = nullptr;
 

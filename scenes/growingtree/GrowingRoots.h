@@ -7,6 +7,7 @@
 
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
+#include "growth/GenerationReplay.h"
 
 class GrowingRoots : public ISceneComponent
 {
@@ -23,6 +24,12 @@ public:
     // start. Always makes the same 2186 normal draws, so the roots keep their
     // shape from frame to frame and only grow.
     static void generateRoots(growth::BranchBuffer& into, float rootTime);
+    // The same from the draws `replay` recorded: writes what generateRoots
+    // writes and leaves the random state as it does, or returns false (nothing
+    // written) when the replay cannot stand in.
+    using Replay = growth::GenerationReplay<growth::BranchKind::GrowingRoots>;
+    static Replay recordDraws();
+    static bool replayRoots(const Replay& replay, growth::BranchBuffer& into, float rootTime);
 
     static constexpr int kDepth = 7;
 
@@ -30,4 +37,5 @@ private:
     unsigned int bufferId = 0;
     int depth = kDepth;
     growth::BranchBuffer buffer;  // vertices, used, capacity
+    Replay replay = recordDraws();
 };

@@ -1,5 +1,7 @@
 #include "scenes/growingtree/GrowingTree.h"
 
+#include "gfx/FastPaths.h"
+#include "gfx/GenerationTimer.h"
 #include "gfx/Gl.h"
 #include "gfx/ShapeBuffers.h"
 #include "scenes/growingtree/GrowingTreePrivate.h"
@@ -32,7 +34,11 @@ void GrowingTree::draw(float t)
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         return;
     }
-    priv->generateTree(treeTime);
+    {
+        const gfx::GenerationTimer timing;
+        if (!(gfx::replayEnabled() && priv->replayTree(treeTime)))
+            priv->generateTree(treeTime);
+    }
     gfx::unmapBoundBuffer();
     priv->buffer.vertices = nullptr;
 

@@ -1,9 +1,10 @@
 #include "scenes/growingtree/GrowingTreePrivate.h"
 
+#include "gfx/Random.h"
 #include "growth/BranchGenerator.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
 
 namespace {
 
@@ -12,6 +13,22 @@ constexpr float kGrowthRate = 0.1f;      // full growth after 10 s
 constexpr float kTopLengthGain = 0.15f;  // the trunk grows from 0.1 ...
 constexpr float kTopLengthBase = 0.1f;   // ... to 0.25 while the tree grows
 constexpr float kUp = 1.5707964f;        // pi/2 in single precision
+constexpr int kDepth = 4;
+
+// The trunk's growth value and length at tree time T.
+struct TreeStart
+{
+    float growthValue;
+    float topLength;
+};
+
+TreeStart treeStartAt(float treeTime, int depth)
+{
+    const float g = std::min(kGrowthRate * treeTime, 1.0f);
+    const float topLength = kTopLengthGain * g + kTopLengthBase;
+    const float growthValue = static_cast<float>(depth) * g;
+    return {growthValue, topLength};
+}
 
 } // namespace
 
@@ -19,11 +36,23 @@ void GrowingTreePrivate::generateTree(float treeTime)
 {
     time = treeTime;
     buffer.used = 0;
-    std::srand(kSeed);
-    const float g = std::min(kGrowthRate * treeTime, 1.0f);
-    const float topLength = kTopLengthGain * g + kTopLengthBase;
-    const float growthValue = static_cast<float>(depth) * g;
-    generateBranches(depth, growthValue, 0.0f, 0.0f, kUp, topLength);
+    gfx::srand(kSeed);
+    const TreeStart start = treeStartAt(treeTime, depth);
+    generateBranches(depth, start.growthValue, 0.0f, 0.0f, kUp, start.topLength);
+}
+
+bool GrowingTreePrivate::replayTree(float treeTime)
+{
+    if (depth != kDepth)
+        return false;
+    time = treeTime;
+    const TreeStart start = treeStartAt(treeTime, depth);
+    return replay.generate(buffer, time, start.growthValue, 0.0f, 0.0f, kUp, start.topLength);
+}
+
+growth::GenerationReplay<growth::BranchKind::GrowingTree> GrowingTreePrivate::recordDraws()
+{
+    return growth::GenerationReplay<growth::BranchKind::GrowingTree>(kSeed, kDepth);
 }
 
 int GrowingTreePrivate::countBranches(int n) const

@@ -4,6 +4,7 @@
 // code: GrowingTree maps the buffer, lets this fill it and draws the result.
 
 #include "growth/BranchBuffer.h"
+#include "growth/GenerationReplay.h"
 
 class GrowingTreePrivate
 {
@@ -13,6 +14,10 @@ public:
     // start. Always makes the same 40 normal draws, so the tree keeps its shape
     // from frame to frame; only growth, overall size and sway change.
     void generateTree(float treeTime);
+    // The same from the draws recorded at construction: writes what
+    // generateTree(treeTime) writes and leaves the random state as it does, or
+    // returns false (nothing written) when the replay cannot stand in.
+    bool replayTree(float treeTime);
 
     int countBranches(int n) const;
     void generateBranches(int level, float growth, float x, float y, float angle, float length);
@@ -21,4 +26,8 @@ public:
     float time = 0.0f;          // tree time of the frame, drives the sway
     int depth = 4;
     growth::BranchBuffer buffer;  // vertices, used, capacity
+    growth::GenerationReplay<growth::BranchKind::GrowingTree> replay = recordDraws();
+
+private:
+    static growth::GenerationReplay<growth::BranchKind::GrowingTree> recordDraws();
 };

@@ -1,13 +1,16 @@
 #include "scenes/runningoff/RunningBranch.h"
 
+#include "gfx/FastPaths.h"
+#include "gfx/GenerationTimer.h"
 #include "gfx/Gl.h"
+#include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
 #include "growth/MainBranch.h"
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
+#include <cstddef>
 
 // Sections: the main branch's steps | pure pieces | construction | the frame | drawing.
 
@@ -154,7 +157,7 @@ void RunningBranch::generateFrame(growth::BranchBuffer& into, const std::vector<
                                   growth::NormalDraw draw)
 {
     into.used = 0;
-    std::srand(kSeed);
+    gfx::srand(kSeed);
     growMainBranch(into, ground, t, kDepth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
                    kSegmentLength, draw);
 }
@@ -201,8 +204,13 @@ void RunningBranch::draw(float t)
     buffer.vertices = gfx::bindAndMap(bufferId);
     buffer.used = 0;
     if (buffer.vertices) {
-        std::srand(kSeed);
-        generateMainBranch(depth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
+        {
+            const gfx::GenerationTimer timing;
+            if (!(gfx::replayEnabled() && replay.generate(buffer, groundVertices, t))) {
+                gfx::srand(kSeed);
+                generateMainBranch(depth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
+            }
+        }
         gfx::unmapBoundBuffer();
         buffer.vertices = nullptr;
     }

@@ -13,6 +13,7 @@
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
+#include "scenes/runningoff/RunningBranchReplay.h"
 
 #include <vector>
 
@@ -33,6 +34,8 @@ public:
     static constexpr int kSegmentsPerBranch = 20;
     static constexpr int kGroundColumns = 1000;
     static constexpr float kGroundStep = 0.03f;
+    // The running off scene's length: the latest local time the branch is drawn at.
+    static constexpr float kLongestTime = 33.0f;
 
     // Floats the branch buffer holds: countBranches(4) * 20 * 8.
     static int branchCapacity();
@@ -74,4 +77,5 @@ private:
     float groundStep = kGroundStep;
     std::vector<float> groundVertices;
     unsigned int rectangleBuffer = 0;
+    RunningBranchReplay replay{kLongestTime};  // the generation from recorded draws
 };

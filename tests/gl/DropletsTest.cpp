@@ -98,15 +98,15 @@ protected:
 
 TEST_F(DropletsGl, ConstructionDrawsTwoHundredFiftyValuesFromSeedTwo)
 {
-    std::srand(2);
+    gfx::srand(2);
     for (int i = 0; i < 250; ++i)
-        std::rand();
-    const int next = std::rand();
+        gfx::rand();
+    const int next = gfx::rand();
 
-    std::srand(7);
+    gfx::srand(7);
     Droplets droplets;
     EXPECT_FALSE(rndnSparePending());
-    EXPECT_EQ(std::rand(), next);
+    EXPECT_EQ(gfx::rand(), next);
 }
 
 TEST_F(DropletsGl, RingsPaintBlackWhereAnOddNumberOverlap)

@@ -50,16 +50,16 @@ void expectColour(QRgb pixel, int r, int g, int b, int tolerance = 2)
 // The random state in which the demo builds its sky: the drops' 250 values after seed 2.
 void seedAsTheDemo()
 {
-    std::srand(2);
+    gfx::srand(2);
     for (int i = 0; i < 250; ++i)
-        std::rand();
+        gfx::rand();
 }
 
 } // namespace
 
 TEST_F(GlTest, GrowingTreeComponentsRestoreTheGlStateTheyChange)
 {
-    std::srand(2);
+    gfx::srand(2);
     std::array<std::unique_ptr<ISceneComponent>, 4> components = {
         std::make_unique<Sky>(), std::make_unique<Ground>(), std::make_unique<GrowingTree>(),
         std::make_unique<GrowingRoots>()};
@@ -132,11 +132,11 @@ TEST_F(GlTest, TreeGrowsDarkUpFromTheHorizon)
 
 TEST_F(GlTest, SkyDropsContinueTheRandomSequence)
 {
-    std::srand(7);
+    gfx::srand(7);
     std::array<float, 10> expected{};
     for (float& phase : expected)
         phase = static_cast<float>(static_cast<double>(rnd()) * -1.5 - static_cast<double>(0.3f));
-    std::srand(7);
+    gfx::srand(7);
     const Sky sky;
     ASSERT_EQ(sky.dropList().size(), 10u);
     for (std::size_t k = 0; k < 10; ++k) {

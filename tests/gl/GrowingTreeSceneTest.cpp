@@ -1,11 +1,11 @@
 #include "scenes/growingtree/GrowingTreeScene.h"
 #include "support/GlTestContext.h"
 
-#include <cstdlib>
+#include "gfx/Random.h"
 
 TEST_F(GlTest, GrowingTreeSceneLeavesTheMatrixAsItFoundIt)
 {
-    std::srand(2);
+    gfx::srand(2);
     GrowingTreeScene scene;
     glTranslatef(0.25f, 0.5f, 0.0f);
     glScalef(0.5f, 0.5f, 1.0f);

@@ -25,7 +25,7 @@ void clearSpare()
 float firstLengthFactor()
 {
     clearSpare();
-    std::srand(0);
+    gfx::srand(0);
     const float r = rndn();
     rndn();
     return static_cast<float>(std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5));
@@ -96,7 +96,7 @@ TEST(TreeFrames, SameTimeGivesIdenticalBuffers)
 {
     TreeFrame frame;
     const std::vector<float> first = frame.at(11.3f);
-    std::srand(99);
+    gfx::srand(99);
     rndn();
     rndn();
     EXPECT_EQ(frame.at(11.3f), first);
@@ -152,7 +152,7 @@ TEST(RootsFrames, SameTimeGivesIdenticalBuffersAndEvenDraws)
     clearSpare();
     const std::vector<float> first = frame.at(12.0f);
     EXPECT_FALSE(rndnSparePending());
-    std::srand(7);
+    gfx::srand(7);
     EXPECT_EQ(frame.at(12.0f), first);
     // A later frame only adds branches: what was grown before stays put, in pre-order.
     const std::vector<float> later = frame.at(15.0f);

@@ -128,17 +128,17 @@ TEST(DropMotion, ScatterDrawsTwoNormalsThenThreeUniformsPerDrop)
 {
     if (rndnSparePending())
         rndn();
-    std::srand(2);
+    gfx::srand(2);
     const float r1 = rndn();
     const float r2 = rndn();
     const float u1 = rnd();
     const float u2 = rnd();
     const float u3 = rnd();
     for (int i = 5; i < 250; ++i)
-        std::rand();
-    const int next = std::rand();
+        gfx::rand();
+    const int next = gfx::rand();
 
-    std::srand(12345);
+    gfx::srand(12345);
     const std::vector<Drop> drops = scatterDrops();
     ASSERT_EQ(drops.size(), 50u);
     EXPECT_EQ(drops[0].x, 0.5f * r1);
@@ -146,7 +146,7 @@ TEST(DropMotion, ScatterDrawsTwoNormalsThenThreeUniformsPerDrop)
     EXPECT_EQ(drops[0].phase, (1.0f - (u1 * u2) * u3) * 2.5f - 0.9f);
     // 100 normals in pairs and 150 uniforms: 250 rand() calls, no spare left.
     EXPECT_FALSE(rndnSparePending());
-    EXPECT_EQ(std::rand(), next);
+    EXPECT_EQ(gfx::rand(), next);
 }
 
 TEST(DropMotion, ScatteredDropsAreTheSameEveryTimeAndWithinRange)

@@ -143,7 +143,7 @@ TEST(RunningBranchGeneration, SegmentCountFollowsTheBudget)
     std::vector<float> floats(static_cast<std::size_t>(RunningBranch::branchCapacity()));
     for (float budget : {1.0f, 3.0f, 3.5f, 7.25f}) {
         BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
-        std::srand(0);
+        gfx::srand(0);
         RunningBranch::growMainBranch(buffer, ground, 0.0f, 4, budget, 0.0f, -0.2f, -1.3f, 0.15f);
         const std::vector<float> written(floats.begin(), floats.begin() + buffer.used);
         EXPECT_EQ(mainSegmentCount(written), static_cast<int>(std::ceil(budget))) << "budget " << budget;

@@ -1,11 +1,18 @@
 #include "CaptureOptions.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <numeric>
 
 namespace {
+
+constexpr double kMaxFramesPerSecond = 1000.0;
+constexpr std::int64_t kMaxFrames = 10'000'000;  // keeps the sample arithmetic far inside 64 bits
+constexpr int kMinCrf = 1;  // 0 is lossless, which the High profile cannot carry
+constexpr int kMaxCrf = 51;
 
 bool parseSize(const QString& text, int& width, int& height)
 {
@@ -18,55 +25,162 @@ bool parseSize(const QString& text, int& width, int& height)
     return true;
 }
 
+bool parseSeconds(const QString& text, double& seconds)
+{
+    bool number = false;
+    seconds = text.toDouble(&number);
+    return number && std::isfinite(seconds);
+}
+
+bool isVideoFile(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("mp4") || suffix == QLatin1String("mkv");
+}
+
 } // namespace
+
+bool parseFrameRate(const QString& text, FrameRate& rate)
+{
+    static const QRegularExpression fraction(QStringLiteral("^(\\d{1,7})(?:/(\\d{1,6}))?$"));
+    static const QRegularExpression decimal(QStringLiteral("^(\\d{1,4})\\.(\\d{1,6})$"));
+    std::int64_t num = 0;
+    std::int64_t den = 1;
+    if (const QRegularExpressionMatch match = fraction.match(text); match.hasMatch()) {
+        num = match.captured(1).toLongLong();
+        den = match.captured(2).isEmpty() ? 1 : match.captured(2).toLongLong();
+    } else if (const QRegularExpressionMatch dec = decimal.match(text); dec.hasMatch()) {
+        for (int i = 0; i < dec.captured(2).size(); ++i)
+            den *= 10;
+        num = dec.captured(1).toLongLong() * den + dec.captured(2).toLongLong();
+    } else {
+        return false;
+    }
+    if (num <= 0 || den <= 0)
+        return false;
+    const std::int64_t common = std::gcd(num, den);
+    const FrameRate reduced{num / common, den / common};
+    if (reduced.perSecond() > kMaxFramesPerSecond)
+        return false;
+    rate = reduced;
+    return true;
+}
 
 CaptureOptions parseCaptureOptions(const QStringList& arguments)
 {
     CaptureOptions options;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Renders a frame of the Umbrafen demo to a PNG file."));
-    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Demo time of the frame in seconds."),
+    parser.setApplicationDescription(QStringLiteral(
+        "Renders the Umbrafen demo offscreen: one frame to a PNG (--at), a range to a video with its music "
+        "(--output FILE.mp4 or .mkv), to a PNG sequence (--frames), or times every frame (--benchmark)."));
+    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Demo time of a single frame in seconds."),
                                 QStringLiteral("SECONDS"));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Frame size in pixels."),
                                   QStringLiteral("WIDTHxHEIGHT"), QStringLiteral("1920x1080"));
-    const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("PNG file to write."),
-                                    QStringLiteral("FILE.png"));
-    parser.addOptions({at, size, output});
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("PNG file for --at, or the video (.mp4 or .mkv) to write."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption frames(QStringLiteral("frames"),
+                                    QStringLiteral("Directory for numbered PNG frames and music.wav."),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption benchmark(QStringLiteral("benchmark"),
+                                       QStringLiteral("Time every frame of the range and print the figures."));
+    const QCommandLineOption straightforward(
+        QStringLiteral("straightforward"),
+        QStringLiteral("With --benchmark: regenerate the branches from rand() every frame, as the reference does."));
+    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("First demo second of the range."),
+                                  QStringLiteral("SECONDS"), QStringLiteral("0"));
+    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Demo second at which the range ends."),
+                                QStringLiteral("SECONDS"), QStringLiteral("75"));
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Frames per second, e.g. 60 or 60000/1001."),
+                                 QStringLiteral("RATE"), QStringLiteral("60"));
+    const QCommandLineOption crf(QStringLiteral("crf"), QStringLiteral("H.264 quality, 1 (best) to 51."),
+                                 QStringLiteral("N"), QStringLiteral("18"));
+    parser.addOptions({at, size, output, frames, benchmark, straightforward, from, to, fps, crf});
 
-    if (!parser.parse(arguments)) {
-        options.error = parser.errorText();
+    const auto failed = [&options](const QString& message) {
+        options.error = message;
         return options;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        options.error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
-        return options;
-    }
-    if (!parser.isSet(at)) {
-        options.error = QStringLiteral("--at SECONDS is required");
-        return options;
-    }
-    bool number = false;
-    options.at = parser.value(at).toDouble(&number);
-    if (!number || !std::isfinite(options.at)) {
-        options.error = QStringLiteral("--at: '%1' is not a number of seconds").arg(parser.value(at));
-        return options;
-    }
-    if (!parseSize(parser.value(size), options.width, options.height)) {
-        options.error = QStringLiteral("--size: '%1' is not WIDTHxHEIGHT").arg(parser.value(size));
-        return options;
-    }
-    if (options.width <= 0 || options.height <= 0) {
-        options.error = QStringLiteral("--size: %1 has a zero side").arg(parser.value(size));
-        return options;
-    }
+    };
+    if (!parser.parse(arguments))
+        return failed(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return failed(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
+
+    // The mode.
     options.output = parser.value(output);
-    if (options.output.isEmpty()) {
-        options.error = QStringLiteral("--output FILE.png is required");
-        return options;
+    options.directory = parser.value(frames);
+    const bool video = !options.output.isEmpty() && isVideoFile(options.output);
+    const int modes = int(parser.isSet(at)) + int(video) + int(parser.isSet(frames)) + int(parser.isSet(benchmark));
+    if (modes > 1 || (!options.output.isEmpty() && (parser.isSet(frames) || parser.isSet(benchmark))))
+        return failed(QStringLiteral("choose one of --at with a .png --output, a video --output, --frames and --benchmark"));
+    if (parser.isSet(at)) {
+        options.mode = CaptureMode::Still;
+        if (!parseSeconds(parser.value(at), options.at))
+            return failed(QStringLiteral("--at: '%1' is not a number of seconds").arg(parser.value(at)));
+        if (options.output.isEmpty())
+            return failed(QStringLiteral("--output FILE.png is required with --at"));
+        if (!options.output.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+            return failed(QStringLiteral("--output: '%1' is not a .png file").arg(options.output));
+        for (const QCommandLineOption* rangeOption : {&from, &to, &fps, &crf}) {
+            if (parser.isSet(*rangeOption))
+                return failed(QStringLiteral("--%1 applies to a range, not to the single frame of --at")
+                                  .arg(rangeOption->names().first()));
+        }
+    } else if (video) {
+        options.mode = CaptureMode::Video;
+    } else if (parser.isSet(frames)) {
+        options.mode = CaptureMode::Frames;
+        if (options.directory.isEmpty())
+            return failed(QStringLiteral("--frames: give the directory to write into"));
+    } else if (parser.isSet(benchmark)) {
+        options.mode = CaptureMode::Benchmark;
+        options.straightforward = parser.isSet(straightforward);
+    } else if (options.output.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        return failed(QStringLiteral("--at SECONDS is required to write a single .png frame"));
+    } else if (!options.output.isEmpty()) {
+        return failed(QStringLiteral("--output: '%1' is neither a .png, an .mp4 nor an .mkv file").arg(options.output));
+    } else {
+        return failed(QStringLiteral("--output FILE (.png with --at, .mp4 or .mkv), --frames DIR or --benchmark is required"));
     }
-    if (!options.output.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        options.error = QStringLiteral("--output: '%1' is not a .png file").arg(options.output);
+    if (options.mode != CaptureMode::Video && parser.isSet(crf))
+        return failed(QStringLiteral("--crf applies to a video --output only"));
+
+    // The size.
+    if (!parseSize(parser.value(size), options.width, options.height))
+        return failed(QStringLiteral("--size: '%1' is not WIDTHxHEIGHT").arg(parser.value(size)));
+    if (options.width <= 0 || options.height <= 0)
+        return failed(QStringLiteral("--size: %1 has a zero side").arg(parser.value(size)));
+    if (options.mode == CaptureMode::Video && (options.width % 2 != 0 || options.height % 2 != 0))
+        return failed(QStringLiteral("--size: %1 has an odd side; yuv420p video needs an even width and height")
+                          .arg(parser.value(size)));
+    if (options.mode == CaptureMode::Still)
         return options;
+
+    // The range.
+    if (!parseSeconds(parser.value(from), options.from))
+        return failed(QStringLiteral("--from: '%1' is not a number of seconds").arg(parser.value(from)));
+    if (!parseSeconds(parser.value(to), options.to))
+        return failed(QStringLiteral("--to: '%1' is not a number of seconds").arg(parser.value(to)));
+    if (!parseFrameRate(parser.value(fps), options.fps))
+        return failed(QStringLiteral("--fps: '%1' is not a rate above 0 and up to 1000, such as 60 or 60000/1001")
+                          .arg(parser.value(fps)));
+    if (options.from >= options.to)
+        return failed(QStringLiteral("--from %1 is not before --to %2").arg(parser.value(from), parser.value(to)));
+    const std::int64_t count = options.range().frameCount();
+    if (count < 1 || count > kMaxFrames)
+        return failed(QStringLiteral("--from %1 --to %2 at %3 fps makes %4 frames; give 1 to %5")
+                          .arg(parser.value(from), parser.value(to), parser.value(fps))
+                          .arg(count)
+                          .arg(kMaxFrames));
+    if (parser.isSet(crf)) {
+        bool number = false;
+        options.crf = parser.value(crf).toInt(&number);
+        if (!number || options.crf < kMinCrf || options.crf > kMaxCrf)
+            return failed(QStringLiteral("--crf: '%1' is not a whole number from %2 to %3")
+                              .arg(parser.value(crf))
+                              .arg(kMinCrf)
+                              .arg(kMaxCrf));
     }
     return options;
 }

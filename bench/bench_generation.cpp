@@ -1,0 +1,97 @@
+// The geometry of the worst frames, at demo times 70 s (the running branch at
+// its longest and the four branch frames at local 10 s) and 75 s (the four
+// branch frames at their largest, about 112,000 segments): every component that
+// regenerates in that frame, the straightforward way (rand(), log, sqrt and
+// cos for every draw) and replayed from recorded draws, into plain memory.
+
+#include "gfx/Random.h"
+#include "scenes/crashframe/BranchFrame.h"
+#include "scenes/crashframe/BranchFrameReplay.h"
+#include "scenes/runningoff/RunningBranch.h"
+#include "scenes/runningoff/RunningBranchReplay.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr std::array<float, 4> kFrameAngles = {0.0f, 1.5707964f, 3.1415927f, -1.5707964f};
+
+struct WorstFrame
+{
+    std::vector<float> ground = RunningBranch::makeGround();
+    std::vector<float> runningFloats = std::vector<float>(static_cast<std::size_t>(RunningBranch::branchCapacity()));
+    growth::BranchBuffer running{runningFloats.data(), 0, RunningBranch::branchCapacity()};
+    std::array<std::vector<float>, 4> frameFloats;
+    std::array<growth::BranchBuffer, 4> frames;
+    RunningBranchReplay runningReplay{RunningBranch::kLongestTime};
+    std::vector<std::unique_ptr<BranchFrameReplay>> frameReplays;
+
+    WorstFrame()
+    {
+        for (std::size_t i = 0; i < 4; ++i) {
+            frameFloats[i].resize(static_cast<std::size_t>(BranchFrame::branchCapacity()));
+            frames[i] = {frameFloats[i].data(), 0, BranchFrame::branchCapacity()};
+            frameReplays.push_back(std::make_unique<BranchFrameReplay>(kFrameAngles[i], BranchFrame::kLongestTime));
+        }
+    }
+
+    // Local times of the running off scene (from 37 s) and the crash frame scene (from 60 s).
+    void reference(float demoTime)
+    {
+        if (demoTime <= 70.0f)
+            RunningBranch::generateFrame(running, ground, demoTime - 37.0f);
+        for (std::size_t i = 0; i < 4; ++i)
+            BranchFrame::generateFrame(frames[i], kFrameAngles[i], demoTime - 60.0f);
+    }
+
+    void replay(float demoTime)
+    {
+        if (demoTime <= 70.0f)
+            runningReplay.generate(running, ground, demoTime - 37.0f);
+        for (std::size_t i = 0; i < 4; ++i)
+            frameReplays[i]->generate(frames[i], demoTime - 60.0f);
+    }
+
+    int segments(float demoTime) const
+    {
+        int count = demoTime <= 70.0f ? running.used : 0;
+        for (const growth::BranchBuffer& b : frames)
+            count += b.used;
+        return count / growth::kFloatsPerSegment;
+    }
+};
+
+void runWorstFrame(benchmark::State& state, bool replayed)
+{
+    const float demoTime = static_cast<float>(state.range(0));
+    WorstFrame frame;
+    for (auto _ : state) {
+        if (replayed)
+            frame.replay(demoTime);
+        else
+            frame.reference(demoTime);
+        benchmark::ClobberMemory();
+    }
+    state.counters["segments"] = frame.segments(demoTime);
+    state.counters["ns_per_segment"] = benchmark::Counter(
+        static_cast<double>(frame.segments(demoTime)) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_WorstFrameGenerationStraightforward(benchmark::State& state)
+{
+    runWorstFrame(state, false);
+}
+BENCHMARK(BM_WorstFrameGenerationStraightforward)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
+
+void BM_WorstFrameGenerationReplayed(benchmark::State& state)
+{
+    runWorstFrame(state, true);
+}
+BENCHMARK(BM_WorstFrameGenerationReplayed)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,271 @@
+#pragma once
+
+// The recursive branch generator run from recorded draws (growth/DrawTape.h):
+// the same segments as growth::generateBranches, in the same order, for the
+// real rndn().
+//
+// What it saves, and why each saving is exact:
+// - draws are read from the tape instead of computed: the tape holds the very
+//   values rndn() would return;
+// - a subtree whose growth is 0 or less writes nothing (its growth only falls
+//   further down), so it is skipped whole and the tape advanced by the draws it
+//   would have made, which depend only on its level;
+// - the branch frame's double-precision cos/sin come from growth/ExactTrig.h,
+//   which returns the library's floats;
+// - every other operation is the reference's, in the same precision and order.
+//
+// The reference stops writing when the buffer is full, and a full buffer also
+// stops its draws. A replay therefore reports `overflow` as soon as it would
+// write past the capacity; the caller must also reject a result that leaves no
+// room for one more segment (the reference might have stopped early on the way)
+// and then run the reference instead. Below that, every capacity check of the
+// reference passes and the two runs are the same.
+
+#include "growth/BranchBuffer.h"
+#include "growth/BranchGenerator.h"
+#include "growth/ExactTrig.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#if defined(__SSE__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
+
+namespace growth {
+
+// The draws one generation of `level` makes: one per branch for the tree, two
+// for the others, over the (3^level - 1) / 2 branches it visits.
+constexpr int generationDrawCount(BranchKind kind, int level)
+{
+    int branches = 0;
+    for (int i = 0; i < level; ++i)
+        branches = 3 * branches + 1;
+    return branchVariant(kind).randomContinuation ? 2 * branches : branches;
+}
+
+// Whether the replay stopped short of the reference's result.
+inline bool replayFellShort(const BranchBuffer& buffer, bool overflow)
+{
+    return overflow || !buffer.hasRoomForSegment();
+}
+
+template <BranchKind kind>
+class ReplayBranches
+{
+public:
+    // `next` points at the tape's next draw and is advanced past every draw the
+    // generation makes. `time` drives the tree's sway, as in the reference.
+    // `turns`, for the kind that rounds its trigonometry from double, holds
+    // cos and sin of 0.2 times each draw of the tape that starts at `tapeStart`:
+    // the continuation's turn, so that its direction is a rotation too.
+    ReplayBranches(BranchBuffer& into, const float*& next, float time, const float* tapeStart = nullptr,
+                   const CosSinApprox* turns = nullptr)
+        : buffer(into), draws(next), tape(tapeStart), turnTable(turns), firstSway(sway(time, 0.76543)), secondSway(sway(time, 0.9132)),
+          continuationSway(sway(time, 1.2132)), firstTurn(turn(variant().firstAngle + firstSway)),
+          secondTurn(turn(variant().secondAngle + secondSway))
+    {
+    }
+
+    // Whether the replay stopped at the capacity (or met a level too deep for
+    // it): its result is then not the reference's.
+    bool overflowed() const { return overflow; }
+
+    void grow(int level, float growth, float x, float y, float angle, float length)
+    {
+        if (level >= kLevels) {
+            overflow = true;  // deeper than any component grows: left to the reference
+            return;
+        }
+        if (level <= 0)
+            return;
+        if constexpr (branchVariant(kind).doublePrecisionTrig)
+            directions[static_cast<std::size_t>(level)] = approxCosSin(angle);
+        growLevel(level, growth, x, y, angle, length);
+    }
+
+private:
+    // directions[level] approximates the double-precision cos and sin of
+    // `angle` for the kind that rounds them from double; the others ignore it.
+    // (A slot per level rather than an argument: the two doubles travel as one
+    // 16-byte value, which an argument split in two registers would stall.)
+    void growLevel(int level, float growth, float x, float y, float angle, float length)
+    {
+        constexpr const BranchVariant& variant = branchVariant(kind);
+        CosSinApprox direction{};
+        if constexpr (variant.doublePrecisionTrig)
+            direction = directions[static_cast<std::size_t>(level)];
+        for (;;) {
+            if (level <= 0)
+                return;
+            if (!(growth > 0.0f)) {
+                // Nothing below is written: skip the subtree, continuation included.
+                draws += kDrawCounts[static_cast<std::size_t>(level)];
+                return;
+            }
+            if (!buffer.hasRoomForSegment()) {
+                overflow = true;
+                return;
+            }
+            if (growth < 1.0f)
+                length *= growth;
+
+            float c;
+            float s;
+            if constexpr (variant.doublePrecisionTrig) {
+                c = roundedCos(direction.c, angle);
+                s = roundedSin(direction.s, angle);
+            } else {
+                c = std::cos(angle);
+                s = std::sin(angle);
+            }
+
+            const double r = *draws++;
+            const double factor = std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5);
+            length = static_cast<float>(static_cast<double>(length) * factor);
+
+            const float dx = c * length;
+            const float dy = s * length;
+            buffer.appendSegment(x, y, x + dx, y + dy);
+
+            if (level == 1) {
+                // A twig: its children have level 0 and return at once, but
+                // the second draw is still made.
+                if constexpr (variant.randomContinuation)
+                    ++draws;
+                return;
+            }
+
+            const int childLevel = level - 1;
+            const float childGrowth = growth - 1.0f;
+            const double parentAngle = angle;
+            const Thirds along = thirds(dx, dy);
+            const float firstAngle = static_cast<float>(parentAngle + variant.firstAngle + firstSway);
+            const float secondAngle = static_cast<float>(parentAngle + variant.secondAngle + secondSway);
+            CosSinApprox& childDirection = directions[static_cast<std::size_t>(childLevel)];
+            if constexpr (variant.doublePrecisionTrig)
+                childDirection = turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway,
+                                              firstTurn.c, firstTurn.s);
+            // Twigs are two thirds of a tree: written in place, without a call.
+            if (childLevel == 1)
+                twig(childGrowth, x + along.dx1, y + along.dy1, firstAngle, length * variant.firstLength,
+                     childDirection);
+            else
+                growLevel(childLevel, childGrowth, x + along.dx1, y + along.dy1, firstAngle,
+                          length * variant.firstLength);
+            if constexpr (variant.doublePrecisionTrig)
+                childDirection = turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway,
+                                              secondTurn.c, secondTurn.s);
+            if (childLevel == 1)
+                twig(childGrowth, x + along.dx2, y + along.dy2, secondAngle, length * variant.secondLength,
+                     childDirection);
+            else
+                growLevel(childLevel, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
+                          length * variant.secondLength);
+
+            if constexpr (variant.doublePrecisionTrig) {
+                const float parent = angle;
+                const double turn = 0.2 * static_cast<double>(*draws);
+                angle = static_cast<float>(parentAngle + turn);
+                const CosSinApprox& turned = turnTable[draws - tape];
+                direction = turnedCosSin(direction, parent, angle, turn, turned.c, turned.s);
+                ++draws;
+            } else if constexpr (variant.randomContinuation) {
+                angle = static_cast<float>(parentAngle + 0.2 * static_cast<double>(*draws++));
+            } else {
+                angle = static_cast<float>(parentAngle + continuationSway);
+            }
+            level = childLevel;
+            growth = childGrowth;
+            x = x + dx;
+            y = y + dy;
+            length = length * variant.continuationLength;
+        }
+    }
+
+    // A branch of level 1, what growLevel does for it: its children have level
+    // 0 and return at once, but the second draw is still made.
+    void twig(float growth, float x, float y, float angle, float length, const CosSinApprox& direction)
+    {
+        constexpr const BranchVariant& variant = branchVariant(kind);
+        if (!(growth > 0.0f)) {
+            draws += kDrawCounts[1];
+            return;
+        }
+        if (!buffer.hasRoomForSegment()) {
+            overflow = true;
+            return;
+        }
+        if (growth < 1.0f)
+            length *= growth;
+        float c;
+        float s;
+        if constexpr (variant.doublePrecisionTrig) {
+            c = roundedCos(direction.c, angle);
+            s = roundedSin(direction.s, angle);
+        } else {
+            c = std::cos(angle);
+            s = std::sin(angle);
+        }
+        const double r = *draws++;
+        const double factor = std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5);
+        length = static_cast<float>(static_cast<double>(length) * factor);
+        const float dx = c * length;
+        const float dy = s * length;
+        buffer.appendSegment(x, y, x + dx, y + dy);
+        if constexpr (variant.randomContinuation)
+            ++draws;
+    }
+
+    // dx/3, dy/3, (dx + dx)/3 and (dy + dy)/3 in single precision: four
+    // divisions in one instruction where SSE is there, each lane rounded
+    // exactly as a single division.
+    struct Thirds
+    {
+        float dx1, dy1, dx2, dy2;
+    };
+    static Thirds thirds(float dx, float dy)
+    {
+#if defined(__SSE__) || defined(_M_X64)
+        alignas(16) Thirds out;
+        _mm_store_ps(&out.dx1, _mm_div_ps(_mm_setr_ps(dx, dy, dx + dx, dy + dy), _mm_set1_ps(3.0f)));
+        return out;
+#else
+        return {dx / 3.0f, dy / 3.0f, (dx + dx) / 3.0f, (dy + dy) / 3.0f};
+#endif
+    }
+
+    static constexpr int kLevels = 16;
+    static constexpr auto kDrawCounts = [] {
+        std::array<int, kLevels> counts{};
+        for (int level = 0; level < kLevels; ++level)
+            counts[static_cast<std::size_t>(level)] = generationDrawCount(kind, level);
+        return counts;
+    }();
+
+    static constexpr const BranchVariant& variant() { return branchVariant(kind); }
+    static CosSinApprox turn(double angle) { return {std::cos(angle), std::sin(angle)}; }
+
+    static double sway(float time, double rate)
+    {
+        if constexpr (!branchVariant(kind).swaysWithTime)
+            return 0.0;
+        return 0.05 * std::sin(static_cast<double>(time) * rate);
+    }
+
+    BranchBuffer& buffer;
+    const float*& draws;
+    const float* tape;
+    const CosSinApprox* turnTable;
+    double firstSway;
+    double secondSway;
+    double continuationSway;
+    CosSinApprox firstTurn;  // cos and sin of the side branches' turns
+    CosSinApprox secondTurn;
+    std::array<CosSinApprox, kLevels> directions{};
+    bool overflow = false;
+};
+
+} // namespace growth

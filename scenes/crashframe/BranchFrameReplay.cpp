@@ -1,0 +1,105 @@
+#include "scenes/crashframe/BranchFrameReplay.h"
+
+#include "growth/ExactTrig.h"
+#include "growth/MainBranch.h"
+#include "growth/ReplayBranches.h"
+#include "scenes/crashframe/BranchFrame.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr growth::BranchKind kKind = growth::BranchKind::BranchFrame;
+constexpr int kSideLevel = BranchFrame::kDepth - 1;
+constexpr int kSideDraws = growth::generationDrawCount(kKind, kSideLevel);
+constexpr float kSegmentLength = 0.15f;
+constexpr double kSideAngle = 0.4;
+constexpr double kSwayAmplitude = 0.2;
+
+// The order of one main step's draws: the length, the first sway rate, the
+// first side branch, the second rate, the second side branch, the walk.
+void recordStep(growth::DrawTape::Recorder& tape)
+{
+    tape.normal();
+    tape.uniform();
+    tape.normals(kSideDraws);
+    tape.uniform();
+    tape.normals(kSideDraws);
+    tape.normal();
+}
+
+
+struct TapeDraw
+{
+    const float*& next;
+    float operator()() const { return *next++; }
+};
+
+// BranchFrame's steps of the main-branch loop, with the same operations, drawing from the tape.
+struct ReplaySteps
+{
+    TapeDraw draw;
+    growth::ReplayBranches<kKind>& sides;
+    float time;
+
+    float steer(float x, float y, float angle) const { return BranchFrame::bendAlongCircle(x, y, angle); }
+
+    growth::SegmentDirection direction(float angle) const
+    {
+        const growth::WidenedCosSin d = growth::widenedCosSin(angle);
+        return {d.c, d.s};
+    }
+
+    void growSideBranches(const growth::MainBranchStep& s) const
+    {
+        const int level = s.level - 1;
+        const float growth = s.growth - 1.0f;
+        const float length = s.length * 3.0f * 0.25f;
+        const float firstRate = draw();
+        sides.grow(level, growth, s.x + s.dx / 3.0f, s.y + s.dy / 3.0f, sideAngle(s.angle, kSideAngle, firstRate),
+                   length);
+        const float secondRate = draw();
+        sides.grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f,
+                   sideAngle(s.angle, -kSideAngle, secondRate), length);
+    }
+
+    float sideAngle(float angle, double side, float rate) const
+    {
+        const float sway = std::sin(rate * time);
+        return static_cast<float>(static_cast<double>(angle) + side + kSwayAmplitude * static_cast<double>(sway));
+    }
+};
+
+} // namespace
+
+BranchFrameReplay::BranchFrameReplay(float angle, float longest)
+    : startAngle(angle)
+{
+    tape.record(BranchFrame::seedFor(startAngle), growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16),
+                recordStep);
+    turns.reserve(static_cast<std::size_t>(tape.drawCount()));
+    for (int i = 0; i < tape.drawCount(); ++i) {
+        const double turn = 0.2 * static_cast<double>(tape.draws()[i]);
+        turns.push_back({std::cos(turn), std::sin(turn)});
+    }
+}
+
+bool BranchFrameReplay::generate(growth::BranchBuffer& buffer, float t) const
+{
+    buffer.used = 0;
+    const float budget = growth::mainBranchBudget(t);
+    const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
+    if (rndnSparePending() || steps > tape.steps())
+        return false;
+
+    const float* next = tape.draws();
+    growth::ReplayBranches<kKind> sides(buffer, next, t, tape.draws(), turns.data());
+    const ReplaySteps replay{TapeDraw{next}, sides, t};
+    growth::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle, kSegmentLength);
+    if (growth::replayFellShort(buffer, sides.overflowed())) {
+        buffer.used = 0;
+        return false;
+    }
+    tape.restoreStateAfter(steps);
+    return true;
+}

@@ -1,0 +1,95 @@
+#include "scenes/runningoff/RunningBranchReplay.h"
+
+#include "growth/MainBranch.h"
+#include "growth/ReplayBranches.h"
+#include "scenes/runningoff/RunningBranch.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr growth::BranchKind kKind = growth::BranchKind::RunningBranch;
+constexpr unsigned int kSeed = 0;
+constexpr int kSideLevel = RunningBranch::kDepth - 1;
+constexpr int kSideDraws = growth::generationDrawCount(kKind, kSideLevel);
+constexpr int kSideBranches = 4;
+constexpr float kStartX = 0.0f;
+constexpr float kStartY = -0.2f;
+constexpr float kStartAngle = -1.3f;
+constexpr float kSegmentLength = 0.15f;
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kQuarterPi = 0.7853981633974483;
+
+// One main step draws the length, the four side branches' draws, the walk.
+void recordStep(growth::DrawTape::Recorder& tape)
+{
+    tape.normals(1 + kSideBranches * kSideDraws + 1);
+}
+
+struct TapeDraw
+{
+    const float*& next;
+    float operator()() const { return *next++; }
+};
+
+// RunningBranch's steps of the main-branch loop, with the same operations, drawing from the tape.
+struct ReplaySteps
+{
+    TapeDraw draw;
+    growth::ReplayBranches<kKind>& sides;
+    const std::vector<float>& ground;
+    float time;
+
+    float steer(float x, float y, float angle) const
+    {
+        return RunningBranch::steerTowardsGround(angle, y - RunningBranch::groundHeightAt(ground, x));
+    }
+
+    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
+
+    void growSideBranches(const growth::MainBranchStep& s) const
+    {
+        const int level = s.level - 1;
+        const float growth = s.growth - 1.0f;
+        const float riseLength = 0.25f * s.length;
+        const float fallLength = 0.5f * s.length;
+        const float lag[3] = {0.0f, -0.33333334f, -0.6666667f};
+        for (int i = 0; i < 3; ++i) {
+            const float sway = std::sin(0.1f * (s.growth + lag[i]) + time);
+            const float angle = static_cast<float>(static_cast<double>(s.angle) + kHalfPi +
+                                                   kQuarterPi * static_cast<double>(sway));
+            const float along = static_cast<float>(i + 1);
+            sides.grow(level, growth, s.x + 0.25f * (along * s.dx), s.y + 0.25f * (along * s.dy), angle, riseLength);
+        }
+        const float fallAngle = static_cast<float>(static_cast<double>(s.angle) - kHalfPi);
+        sides.grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, fallAngle, fallLength);
+    }
+};
+
+} // namespace
+
+RunningBranchReplay::RunningBranchReplay(float longest)
+{
+    tape.record(kSeed, growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16), recordStep);
+}
+
+bool RunningBranchReplay::generate(growth::BranchBuffer& buffer, const std::vector<float>& ground, float t) const
+{
+    buffer.used = 0;
+    const float budget = growth::mainBranchBudget(t);
+    const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
+    if (rndnSparePending() || steps > tape.steps())
+        return false;
+
+    const float* next = tape.draws();
+    growth::ReplayBranches<kKind> sides(buffer, next, 0.0f);
+    const ReplaySteps replay{TapeDraw{next}, sides, ground, t};
+    growth::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, kStartX, kStartY, kStartAngle,
+                               kSegmentLength);
+    if (growth::replayFellShort(buffer, sides.overflowed())) {
+        buffer.used = 0;
+        return false;
+    }
+    tape.restoreStateAfter(steps);
+    return true;
+}

@@ -1,0 +1,170 @@
+// The fast paths of a frame against the straightforward ones, through the one
+// frame path: the same pixels with them and without them, at a dozen times and
+// two window shapes, and no memory allocated while frames are drawn.
+
+#include "app/Schedule.h"
+#include "gfx/FastPaths.h"
+#include "support/GlTestContext.h"
+
+#include <QImage>
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Counts the program's own allocations (operator new) while switched on. The
+// GL driver's allocations are its own business and are not counted.
+bool countingAllocations = false;
+long allocations = 0;
+
+void* allocate(std::size_t size)
+{
+    if (countingAllocations)
+        ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+
+// Times across the timeline: every scene, every overlap, early growth and the
+// largest frames at the end.
+constexpr float kTimes[] = {5.0f, 18.0f, 26.0f, 33.0f, 38.5f, 45.0f, 52.0f, 61.0f, 65.0f, 69.9f, 72.5f, 75.0f};
+
+struct FastPathSwitches
+{
+    explicit FastPathSwitches(bool on)
+    {
+        gfx::setReplayEnabled(on);
+    }
+    ~FastPathSwitches()
+    {
+        gfx::setReplayEnabled(true);
+    }
+};
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    return allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return allocate(size);
+}
+// Every form of new that delete may meet must come from malloc as well, or the
+// address sanitizer sees its own new paired with our free.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+namespace {
+
+class FastPathFrames : public GlTest
+{
+protected:
+    explicit FastPathFrames(int w, int h) : GlTest(w, h) {}
+
+    QImage frameAt(Schedule& schedule, float t, bool fast)
+    {
+        const FastPathSwitches switches(fast);
+        renderer.drawFrame(schedule, t);
+        return renderer.image();
+    }
+
+    void expectSamePixelsWithAndWithoutFastPaths()
+    {
+        Schedule schedule;
+        schedule.build();
+        for (float t : kTimes) {
+            const QImage fast = frameAt(schedule, t, true);
+            const QImage straightforward = frameAt(schedule, t, false);
+            EXPECT_TRUE(fast == straightforward) << "frame at " << t << " s, " << width << "x" << height;
+        }
+    }
+};
+
+class WideFastPathFrames : public FastPathFrames
+{
+protected:
+    WideFastPathFrames() : FastPathFrames(640, 360) {}
+};
+
+class TallFastPathFrames : public FastPathFrames
+{
+protected:
+    TallFastPathFrames() : FastPathFrames(270, 360) {}
+};
+
+class SmallFastPathFrames : public FastPathFrames
+{
+protected:
+    SmallFastPathFrames() : FastPathFrames(160, 90) {}
+};
+
+} // namespace
+
+TEST_F(WideFastPathFrames, SamePixelsWithAndWithoutFastPaths)
+{
+    expectSamePixelsWithAndWithoutFastPaths();
+}
+
+TEST_F(TallFastPathFrames, SamePixelsWithAndWithoutFastPaths)
+{
+    expectSamePixelsWithAndWithoutFastPaths();
+}
+
+TEST_F(SmallFastPathFrames, DrawingFramesAllocatesNothing)
+{
+    Schedule schedule;
+    schedule.build();
+    // Every quarter of a second of the timeline, twice: the first pass lets the
+    // GL driver compile its shaders for every state the demo uses (its
+    // compiler allocates with operator new too); the second counts.
+    for (int pass = 0; pass < 2; ++pass) {
+        allocations = 0;
+        countingAllocations = pass == 1;
+        for (int quarter = 0; quarter <= 300; ++quarter)
+            renderer.drawFrame(schedule, static_cast<float>(quarter) / 4.0f);
+        countingAllocations = false;
+    }
+    EXPECT_EQ(allocations, 0);
+}

@@ -1,0 +1,207 @@
+// Window sizes nobody tested: a window shrunk to a pixel, one with no height,
+// one minimised, one far larger than the screen, one larger than any frame the
+// GL can make, and a screen scaled by two. The demo keeps playing without a GL
+// error, and whenever the size is valid the projection is the specified one and
+// the picture fills the window.
+
+#include "app/MainWindow.h"
+#include "app/OffscreenRenderer.h"
+#include "app/Projection.h"
+#include "support/FakeClock.h"
+
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+class HostileSizes : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        window.resize(320, 180);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(&window, Qt::Key_Space);
+        surface = window.surface();
+        ASSERT_FALSE(surface.isNull());
+        ASSERT_TRUE(waitForFrames(2));
+        takeGlErrors();
+    }
+
+    void TearDown() override
+    {
+        if (surface) {
+            EXPECT_TRUE(takeGlErrors().empty());
+        }
+    }
+
+    bool waitForFrames(int frames)
+    {
+        const int target = clock.readCount() + frames;
+        return QTest::qWaitFor([&] { return clock.readCount() >= target; }, 10000);
+    }
+
+    // Every GL error raised on the surface's context since the last call.
+    std::vector<GLenum> takeGlErrors()
+    {
+        std::vector<GLenum> errors;
+        surface->makeCurrent();
+        for (GLenum error = glGetError(); error != GL_NO_ERROR && errors.size() < 16; error = glGetError())
+            errors.push_back(error);
+        return errors;
+    }
+
+    // Resizes the window and lets the surface paint a few frames at the new size.
+    void resizeAndPaint(int w, int h)
+    {
+        window.resize(w, h);
+        ASSERT_TRUE(waitForFrames(3)) << w << " x " << h;
+        EXPECT_TRUE(takeGlErrors().empty()) << w << " x " << h;
+        ASSERT_FALSE(surface.isNull());
+    }
+
+    // The projection and aspect the surface holds match its size in device pixels.
+    void expectProjectionOfItsSize()
+    {
+        const int w = static_cast<int>(std::lround(surface->width() * surface->devicePixelRatioF()));
+        const int h = static_cast<int>(std::lround(surface->height() * surface->devicePixelRatioF()));
+        ASSERT_GT(w, 0);
+        ASSERT_GT(h, 0);
+        std::array<GLfloat, 16> m{};
+        surface->makeCurrent();
+        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        const OrthoBounds b = orthoBounds(w, h);
+        EXPECT_FLOAT_EQ(m[0], 2.0f / (b.right - b.left)) << w << " x " << h;
+        EXPECT_FLOAT_EQ(m[5], 2.0f / (b.top - b.bottom)) << w << " x " << h;
+        EXPECT_FLOAT_EQ(surface->currentAspect(), static_cast<float>(w) / static_cast<float>(h));
+    }
+
+    FakeClock clock;
+    MainWindow window;
+    QPointer<MainWidget> surface;
+};
+
+// The frame the shared frame path gives for demo time t at w x h pixels.
+QImage expectedFrame(int w, int h, float t)
+{
+    OffscreenRenderer renderer;
+    if (!renderer.begin(w, h))
+        return QImage();
+    Schedule schedule;
+    schedule.build();
+    renderer.drawFrame(schedule, t);
+    return renderer.image().convertToFormat(QImage::Format_RGB32);
+}
+
+constexpr float kBusyFrame = 26.0f;  // sky, ground and drops over the whole window
+
+} // namespace
+
+TEST_F(HostileSizes, ShrunkToOnePixelKeepsPlaying)
+{
+    window.setMinimumSize(1, 1);
+    resizeAndPaint(1, 1);
+    EXPECT_EQ(surface->size(), QSize(1, 1));
+    expectProjectionOfItsSize();
+    resizeAndPaint(320, 180);
+    expectProjectionOfItsSize();
+}
+
+// A surface of no height is not painted; it keeps the projection it had and
+// plays on when it has a height again.
+TEST_F(HostileSizes, ZeroHeightKeepsTheLastProjectionAndPlaysOnWhenItGrows)
+{
+    resizeAndPaint(400, 200);
+    const float aspect = surface->currentAspect();
+    surface->resize(400, 0);
+    QTest::qWait(100);
+    ASSERT_EQ(surface->height(), 0);
+    EXPECT_FLOAT_EQ(surface->currentAspect(), aspect);
+    EXPECT_TRUE(takeGlErrors().empty());
+    surface->resize(400, 200);
+    ASSERT_TRUE(waitForFrames(3));
+    expectProjectionOfItsSize();
+    clock.advance(80.0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
+}
+
+// A minimised window is not painted; shown again, it plays on and still ends.
+TEST_F(HostileSizes, MinimisedPlaysOnWhenShownAgain)
+{
+    window.showMinimized();
+    QTest::qWait(200);
+    window.showNormal();
+    ASSERT_TRUE(waitForFrames(3));
+    EXPECT_TRUE(takeGlErrors().empty());
+    expectProjectionOfItsSize();
+    clock.advance(80.0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
+}
+
+TEST_F(HostileSizes, FarLargerThanTheScreenDrawsTheWholeFrame)
+{
+    const QSize screen = window.screen()->size();
+    resizeAndPaint(screen.width() * 2, screen.height() * 2);
+    expectProjectionOfItsSize();
+    clock.advance(kBusyFrame);
+    ASSERT_TRUE(waitForFrames(2));
+    const QImage shown = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), surface->size() * surface->devicePixelRatioF());
+    EXPECT_TRUE(shown == expectedFrame(shown.width(), shown.height(), kBusyFrame));
+}
+
+// Wider than any framebuffer the GL can make: the frame cannot be drawn at
+// that size, and that must cost nothing worse than the picture.
+TEST_F(HostileSizes, WiderThanTheLargestFramebufferKeepsPlaying)
+{
+    surface->makeCurrent();
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    GLint textureLimit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+    const int tooWide = std::max(largest, textureLimit) + 16;
+    window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resizeAndPaint(tooWide, 64);
+    resizeAndPaint(320, 180);
+    expectProjectionOfItsSize();
+    clock.advance(kBusyFrame);
+    ASSERT_TRUE(waitForFrames(2));
+    const QImage shown = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(shown == expectedFrame(shown.width(), shown.height(), kBusyFrame)) << "back to normal";
+}
+
+// Runs again with QT_SCALE_FACTOR=2 (a ctest entry of its own): the surface
+// works in device pixels, and what the X server shows of the window is the
+// whole frame at that resolution.
+TEST_F(HostileSizes, PictureFillsTheWindowAtTheScreensScale)
+{
+    const double scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0;
+    ASSERT_DOUBLE_EQ(surface->devicePixelRatioF(), scale);
+    expectProjectionOfItsSize();
+    clock.advance(kBusyFrame);
+    ASSERT_TRUE(waitForFrames(3));
+    QTest::qWait(50);
+
+    const QSize device = surface->size() * scale;
+    const QImage expected = expectedFrame(device.width(), device.height(), kBusyFrame);
+    const QImage shown = window.screen()->grabWindow(surface->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), device);
+    // The top right quarter is the last one a frame of the logical size would
+    // reach; at this time it is busy, so undrawn pixels there cannot pass.
+    const QImage topRight = expected.copy(device.width() / 2, 0, device.width() / 2, device.height() / 2);
+    bool busy = false;
+    for (int y = 0; y < topRight.height() && !busy; ++y) {
+        for (int x = 0; x < topRight.width() && !busy; ++x)
+            busy = topRight.pixel(x, y) != topRight.pixel(0, 0);
+    }
+    EXPECT_TRUE(busy) << "the quarter checked is not a single colour";
+    EXPECT_TRUE(shown == expected) << "the window shows the whole frame in device pixels";
+}

@@ -1,0 +1,163 @@
+// People press keys at random at a show: thousands of random keys and
+// double-clicks at random moments, some of them while the surface is on its way
+// out, and afterwards the demo must still play as it always does.
+
+#include "app/MainWindow.h"
+#include "app/OffscreenRenderer.h"
+#include "support/FakeClock.h"
+#include "support/LiveObjects.h"
+
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kActions = kSanitizerBuild ? 1500 : 4000;
+constexpr unsigned kSeed = 20240917;
+
+struct StormKey
+{
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+const StormKey kStormKeys[] = {
+    {Qt::Key_Space, Qt::NoModifier},   {Qt::Key_Space, Qt::NoModifier},  {Qt::Key_Left, Qt::NoModifier},
+    {Qt::Key_Right, Qt::NoModifier},   {Qt::Key_Up, Qt::NoModifier},     {Qt::Key_Down, Qt::NoModifier},
+    {Qt::Key_Down, Qt::NoModifier},    {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Return, Qt::AltModifier},
+    {Qt::Key_Return, Qt::NoModifier},  {Qt::Key_Enter, Qt::AltModifier}, {Qt::Key_Space, Qt::AltModifier},
+    {Qt::Key_Down, Qt::ShiftModifier}, {Qt::Key_A, Qt::NoModifier},      {Qt::Key_Q, Qt::ControlModifier},
+    {Qt::Key_W, Qt::ControlModifier},  {Qt::Key_F4, Qt::AltModifier},    {Qt::Key_F11, Qt::NoModifier},
+    {Qt::Key_Tab, Qt::NoModifier},     {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier},
+    {Qt::Key_Home, Qt::NoModifier},    {Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_1, Qt::KeypadModifier},
+};
+
+class Storm
+{
+public:
+    explicit Storm(MainWindow& target) : window(target), random(kSeed) {}
+
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
+
+    void randomInput()
+    {
+        if (pick(8) == 0) {
+            const Qt::MouseButton button = pick(2) == 0 ? Qt::LeftButton : Qt::RightButton;
+            const QPoint at(pick(std::max(1, window.width())), pick(std::max(1, window.height())));
+            // The surface, when there is one, gets the click first, as under a real pointer.
+            QWidget* under = window.childAt(at);
+            QTest::mouseDClick(under ? under : &window, button, Qt::NoModifier,
+                               under ? under->mapFrom(&window, at) : at);
+            ++doubleClicks;
+        } else {
+            const StormKey& k = kStormKeys[pick(static_cast<int>(std::size(kStormKeys)))];
+            QTest::keyClick(&window, k.key, k.modifiers);
+            ++keys;
+        }
+    }
+
+    MainWindow& window;
+    std::mt19937 random;
+    int keys = 0;
+    int doubleClicks = 0;
+};
+
+std::vector<std::string>& messages()
+{
+    static std::vector<std::string> list;
+    return list;
+}
+
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        messages().push_back(text.toStdString());
+}
+
+} // namespace
+
+TEST(KeyStorm, RandomKeysAndDoubleClicksLeaveADemoThatPlaysAsBefore)
+{
+    FakeClock clock;
+    MainWindow window;
+    window.resize(320, 180);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    messages().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(&collectWarnings);
+
+    Storm storm(window);
+    int deletionsHit = 0;
+    for (int action = 0; action < kActions; ++action) {
+        switch (storm.pick(10)) {
+        case 0:  // let frames, timers and deferred deletions run
+            QTest::qWait(storm.pick(4));
+            break;
+        case 1:
+            clock.advance(storm.pick(12));
+            break;
+        case 2:
+            // End the demo now and keep pressing while the surface waits for
+            // its deletion.
+            if (MainWidget* surface = window.surface()) {
+                QPointer<MainWidget> ending = surface;
+                clock.advance(80.0);
+                surface->updateGL();
+                for (int i = 1 + storm.pick(6); i > 0; --i)
+                    storm.randomInput();
+                if (!ending.isNull())
+                    ++deletionsHit;
+            }
+            break;
+        default:
+            storm.randomInput();
+        }
+    }
+    qInstallMessageHandler(previous);
+    std::printf("%d keys, %d double-clicks, %d bursts while a surface was being deleted\n", storm.keys,
+                storm.doubleClicks, deletionsHit);
+    EXPECT_GT(deletionsHit, 10);
+    EXPECT_TRUE(messages().empty()) << messages().size() << " warnings, the first: " << messages().front();
+
+    // Back to a plain window with no demo playing.
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::qWait(20);
+    if (QPointer<MainWidget> left = window.surface()) {
+        clock.advance(80.0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return left.isNull(); }, 5000));
+    }
+    QTest::qWait(20);
+    ASSERT_EQ(LiveObjects::now(), LiveObjects{});
+
+    // The demo plays as it always does: the same pixels as the frame path
+    // gives for each time, and the end deletes the surface.
+    const int readsBefore = clock.readCount();
+    QTest::keyClick(&window, Qt::Key_Space);
+    QPointer<MainWidget> surface = window.surface();
+    ASSERT_FALSE(surface.isNull());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clock.readCount() >= readsBefore + 2; }, 5000));
+    double shown = 0.0;
+    for (double t : {3.0, 26.0, 50.0, 66.0}) {
+        clock.advance(t - shown);
+        shown = t;
+        surface->updateGL();
+        const QImage windowFrame = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
+        OffscreenRenderer renderer;
+        ASSERT_TRUE(renderer.begin(windowFrame.width(), windowFrame.height()));
+        Schedule schedule;
+        schedule.build();
+        renderer.drawFrame(schedule, static_cast<float>(t));
+        const QImage expected = renderer.image().convertToFormat(QImage::Format_RGB32);
+        surface->makeCurrent();
+        EXPECT_EQ(windowFrame, expected) << "at " << t << " s";
+    }
+    clock.advance(76.0 - shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
+    EXPECT_EQ(LiveObjects::now(), LiveObjects{});
+}

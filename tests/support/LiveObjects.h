@@ -1,0 +1,85 @@
+#pragma once
+
+// What a surface holds while it lives, counted by the classes' own hooks, and
+// what the process holds from the system: a surface that is gone must leave
+// none of the first behind, and a hundred of them must not grow the second.
+
+#include "app/MainWidget.h"
+#include "audio/AudioLayer.h"
+#include "gfx/ISceneComponent.h"
+
+#include <SDL.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <ostream>
+
+struct LiveObjects
+{
+    int surfaces = 0;
+    int components = 0;  // scenes and their components
+    int audioDevices = 0;
+    int audioStreams = 0;
+    bool sdlAudio = false;  // SDL's audio subsystem still initialised
+
+    static LiveObjects now()
+    {
+        return {MainWidget::liveCount(), ISceneComponent::liveCount(), openAudioDevices(), liveAudioStreams(),
+                SDL_WasInit(SDL_INIT_AUDIO) != 0};
+    }
+
+    bool operator==(const LiveObjects& o) const
+    {
+        return surfaces == o.surfaces && components == o.components && audioDevices == o.audioDevices
+            && audioStreams == o.audioStreams && sdlAudio == o.sdlAudio;
+    }
+    bool operator!=(const LiveObjects& o) const { return !(*this == o); }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const LiveObjects& o)
+{
+    return out << "{surfaces " << o.surfaces << ", components " << o.components << ", audio devices "
+               << o.audioDevices << ", streams " << o.audioStreams << ", SDL audio " << (o.sdlAudio ? "on" : "off")
+               << "}";
+}
+
+// Resident set size of this process in KiB.
+inline long residentKiB()
+{
+    long pages = 0;
+    long resident = 0;
+    std::ifstream statm("/proc/self/statm");
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Entries of a /proc/self directory: threads in "task", descriptors in "fd".
+inline int procEntries(const char* directory)
+{
+    int count = 0;
+    if (DIR* dir = opendir(directory)) {
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] != '.')
+                ++count;
+        }
+        closedir(dir);
+    }
+    return count;
+}
+
+// AddressSanitizer keeps freed memory in quarantine and slows everything down
+// several times: resident size says nothing about leaks there, and long runs
+// are cut short.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizerBuild = true;
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
