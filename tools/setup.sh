@@ -14,7 +14,7 @@ packages=(
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
   libsdl2-dev libebur128-dev libx11-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth clang
+  xvfb xauth xfonts-base clang libclang-rt-14-dev
   ffmpeg
 )
 
