@@ -15,8 +15,6 @@ namespace {
 
 constexpr float kSegmentLength = 0.15f;
 constexpr float kBend = 0.8f;  // per segment outside the unit circle
-constexpr double kSideAngle = 0.4;
-constexpr double kSwayAmplitude = 0.2;
 
 // ---------------------------------------------------------------------------
 // The branch frame's steps of the shared main-branch loop.
@@ -37,26 +35,12 @@ struct FrameSteps
                 static_cast<float>(std::sin(static_cast<double>(angle)))};
     }
 
-    // Two branches, a third and two thirds along, each swaying at a random
-    // rate. The second rate is drawn only after the first subtree is complete.
     void growSideBranches(const growth::MainBranchStep& s) const
     {
-        const int level = s.level - 1;
-        const float growth = s.growth - 1.0f;
-        const float length = s.length * 3.0f * 0.25f;
-        const float firstRate = uniform();
-        grow(level, growth, s.x + s.dx / 3.0f, s.y + s.dy / 3.0f, sideAngle(s.angle, kSideAngle, firstRate), length);
-        const float secondRate = uniform();
-        grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f,
-             sideAngle(s.angle, -kSideAngle, secondRate), length);
-    }
-
-    // The sway's phase and sine are single precision; the angle is formed in
-    // double and rounded.
-    float sideAngle(float angle, double side, float rate) const
-    {
-        const float sway = std::sin(rate * time);
-        return static_cast<float>(static_cast<double>(angle) + side + kSwayAmplitude * static_cast<double>(sway));
+        BranchFrame::placeSideBranches(s, time, uniform,
+                                       [this](int level, float growth, float x, float y, float angle, float length) {
+                                           grow(level, growth, x, y, angle, length);
+                                       });
     }
 
     void grow(int level, float growth, float x, float y, float angle, float length) const

@@ -13,6 +13,9 @@
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
+#include "growth/MainBranch.h"
+
+#include <cmath>
 #include "scenes/crashframe/BranchFrameReplay.h"
 
 class BranchFrame : public ISceneComponent
@@ -27,6 +30,33 @@ public:
     void generateMainBranch(int level, float growth, float x, float y, float angle, float length);
 
     // --- Pure pieces, no GL ---
+
+    // Places one main step's two side branches and hands each to `grow`
+    // (level, growth, x, y, angle, length): a third and two thirds along, at
+    // +-0.4 rad, each swaying at a rate from `uniform`; the second rate is drawn
+    // only after the first subtree is complete. Shared by the straightforward
+    // and the replayed generation.
+    template <class Uniform, class Grow>
+    static void placeSideBranches(const growth::MainBranchStep& s, float time, Uniform&& uniform, Grow&& grow)
+    {
+        constexpr double kSideAngle = 0.4;
+        constexpr double kSwayAmplitude = 0.2;
+        // The sway's phase and sine are single precision; the angle is formed
+        // in double and rounded.
+        const auto sideAngle = [&](double side, float rate) {
+            const float sway = std::sin(rate * time);
+            return static_cast<float>(static_cast<double>(s.angle) + side +
+                                      kSwayAmplitude * static_cast<double>(sway));
+        };
+        const int level = s.level - 1;
+        const float growth = s.growth - 1.0f;
+        const float length = s.length * 3.0f * 0.25f;
+        const float firstRate = uniform();
+        grow(level, growth, s.x + s.dx / 3.0f, s.y + s.dy / 3.0f, sideAngle(kSideAngle, firstRate), length);
+        const float secondRate = uniform();
+        grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, sideAngle(-kSideAngle, secondRate),
+             length);
+    }
 
     static constexpr int kDepth = 6;
     static constexpr int kSegmentsPerBranch = 10;

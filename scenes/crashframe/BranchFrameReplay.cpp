@@ -13,8 +13,6 @@ constexpr growth::BranchKind kKind = growth::BranchKind::BranchFrame;
 constexpr int kSideLevel = BranchFrame::kDepth - 1;
 constexpr int kSideDraws = growth::generationDrawCount(kKind, kSideLevel);
 constexpr float kSegmentLength = 0.15f;
-constexpr double kSideAngle = 0.4;
-constexpr double kSwayAmplitude = 0.2;
 
 // The order of one main step's draws: the length, the first sway rate, the
 // first side branch, the second rate, the second side branch, the walk.
@@ -52,21 +50,10 @@ struct ReplaySteps
 
     void growSideBranches(const growth::MainBranchStep& s) const
     {
-        const int level = s.level - 1;
-        const float growth = s.growth - 1.0f;
-        const float length = s.length * 3.0f * 0.25f;
-        const float firstRate = draw();
-        sides.grow(level, growth, s.x + s.dx / 3.0f, s.y + s.dy / 3.0f, sideAngle(s.angle, kSideAngle, firstRate),
-                   length);
-        const float secondRate = draw();
-        sides.grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f,
-                   sideAngle(s.angle, -kSideAngle, secondRate), length);
-    }
-
-    float sideAngle(float angle, double side, float rate) const
-    {
-        const float sway = std::sin(rate * time);
-        return static_cast<float>(static_cast<double>(angle) + side + kSwayAmplitude * static_cast<double>(sway));
+        BranchFrame::placeSideBranches(s, time, draw,
+                                       [this](int level, float growth, float x, float y, float angle, float length) {
+                                           sides.grow(level, growth, x, y, angle, length);
+                                       });
     }
 };
 

@@ -40,8 +40,6 @@ constexpr float kCameraSpeed = -1.2f;
 // Keeps the world half-space x <= 2: the start view and a margin.
 constexpr std::array<GLdouble, 4> kClipRightOfTwo = {-1.0, 0.0, 0.0, 2.0};
 
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kQuarterPi = 0.7853981633974483;
 
 // ---------------------------------------------------------------------------
 // The running branch's steps of the shared main-branch loop.
@@ -61,25 +59,10 @@ struct RunningSteps
     // Single precision, unlike the branch frame.
     growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
 
-    // Three rising branches a quarter, half and three quarters along, swaying
-    // with budget and time, and one falling branch two thirds along.
     void growSideBranches(const growth::MainBranchStep& s) const
     {
-        const int level = s.level - 1;
-        const float growth = s.growth - 1.0f;
-        const float riseLength = 0.25f * s.length;
-        const float fallLength = 0.5f * s.length;
-        const float lag[3] = {0.0f, -0.33333334f, -0.6666667f};
-        for (int i = 0; i < 3; ++i) {
-            // Sway phase and sine in single precision, the angle in double, rounded.
-            const float sway = std::sin(0.1f * (s.growth + lag[i]) + time);
-            const float angle = static_cast<float>(static_cast<double>(s.angle) + kHalfPi +
-                                                   kQuarterPi * static_cast<double>(sway));
-            const float along = static_cast<float>(i + 1);
-            grow(level, growth, s.x + 0.25f * (along * s.dx), s.y + 0.25f * (along * s.dy), angle, riseLength);
-        }
-        const float fallAngle = static_cast<float>(static_cast<double>(s.angle) - kHalfPi);
-        grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, fallAngle, fallLength);
+        RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
+                                                         float length) { grow(level, growth, x, y, angle, length); });
     }
 
     void grow(int level, float growth, float x, float y, float angle, float length) const

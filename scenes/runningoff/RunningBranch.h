@@ -13,8 +13,10 @@
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
+#include "growth/MainBranch.h"
 #include "scenes/runningoff/RunningBranchReplay.h"
 
+#include <cmath>
 #include <vector>
 
 class RunningBranch : public ISceneComponent
@@ -29,6 +31,32 @@ public:
     void generateMainBranch(int level, float growth, float x, float y, float angle, float length);
 
     // --- Pure pieces, no GL ---
+
+    // Places one main step's four side branches and hands each to `grow`
+    // (level, growth, x, y, angle, length): three rising a quarter, half and
+    // three quarters along, swaying with budget and time, one falling two
+    // thirds along. Shared by the straightforward and the replayed generation.
+    template <class Grow>
+    static void placeSideBranches(const growth::MainBranchStep& s, float time, Grow&& grow)
+    {
+        constexpr double kHalfPi = 1.5707963267948966;
+        constexpr double kQuarterPi = 0.7853981633974483;
+        const int level = s.level - 1;
+        const float growth = s.growth - 1.0f;
+        const float riseLength = 0.25f * s.length;
+        const float fallLength = 0.5f * s.length;
+        const float lag[3] = {0.0f, -0.33333334f, -0.6666667f};
+        for (int i = 0; i < 3; ++i) {
+            // Sway phase and sine in single precision, the angle in double, rounded.
+            const float sway = std::sin(0.1f * (s.growth + lag[i]) + time);
+            const float angle = static_cast<float>(static_cast<double>(s.angle) + kHalfPi +
+                                                   kQuarterPi * static_cast<double>(sway));
+            const float along = static_cast<float>(i + 1);
+            grow(level, growth, s.x + 0.25f * (along * s.dx), s.y + 0.25f * (along * s.dy), angle, riseLength);
+        }
+        const float fallAngle = static_cast<float>(static_cast<double>(s.angle) - kHalfPi);
+        grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, fallAngle, fallLength);
+    }
 
     static constexpr int kDepth = 4;
     static constexpr int kSegmentsPerBranch = 20;

@@ -17,8 +17,6 @@ constexpr float kStartX = 0.0f;
 constexpr float kStartY = -0.2f;
 constexpr float kStartAngle = -1.3f;
 constexpr float kSegmentLength = 0.15f;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kQuarterPi = 0.7853981633974483;
 
 // One main step draws the length, the four side branches' draws, the walk.
 void recordStep(growth::DrawTape::Recorder& tape)
@@ -49,20 +47,8 @@ struct ReplaySteps
 
     void growSideBranches(const growth::MainBranchStep& s) const
     {
-        const int level = s.level - 1;
-        const float growth = s.growth - 1.0f;
-        const float riseLength = 0.25f * s.length;
-        const float fallLength = 0.5f * s.length;
-        const float lag[3] = {0.0f, -0.33333334f, -0.6666667f};
-        for (int i = 0; i < 3; ++i) {
-            const float sway = std::sin(0.1f * (s.growth + lag[i]) + time);
-            const float angle = static_cast<float>(static_cast<double>(s.angle) + kHalfPi +
-                                                   kQuarterPi * static_cast<double>(sway));
-            const float along = static_cast<float>(i + 1);
-            sides.grow(level, growth, s.x + 0.25f * (along * s.dx), s.y + 0.25f * (along * s.dy), angle, riseLength);
-        }
-        const float fallAngle = static_cast<float>(static_cast<double>(s.angle) - kHalfPi);
-        sides.grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, fallAngle, fallLength);
+        RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
+                                                         float length) { sides.grow(level, growth, x, y, angle, length); });
     }
 };
 
