@@ -12,6 +12,7 @@
 #include "SoundtrackClip.h"
 #include "VideoWriter.h"
 
+#include "app/DriverMemory.h"
 #include "app/OffscreenRenderer.h"
 #include "app/Schedule.h"
 #include "gfx/FastPaths.h"
@@ -177,6 +178,7 @@ int benchmark(const CaptureOptions& options)
 
 int main(int argc, char** argv)
 {
+    keepFreedMemoryMapped();
     QGuiApplication application(argc, argv);
     const CaptureOptions options = parseCaptureOptions(QCoreApplication::arguments());
     if (!options.error.isEmpty())
