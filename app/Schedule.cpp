@@ -15,32 +15,34 @@ struct Slot
     float start;
     float end;
     ISceneComponent* (*make)();
+    Schedule::SceneInfo::HidesEarlier hidesEarlier;
 };
 
 // Schedule order is construction order and, within a frame, draw order.
 const std::array<Slot, 4> kSlots = {{
-    {0.0f, 35.0f, []() -> ISceneComponent* { return new FallingdropsScene(); }},
-    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }},
-    {37.0f, 70.0f, []() -> ISceneComponent* { return new RunningOffScene(); }},
-    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }},
+    {0.0f, 35.0f, []() -> ISceneComponent* { return new FallingdropsScene(); }, nullptr},
+    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }, nullptr},
+    {37.0f, 70.0f, []() -> ISceneComponent* { return new RunningOffScene(); }, nullptr},
+    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }, &CrashFrameScene::hidesEarlierScenes},
 }};
 
 } // namespace
 
-Schedule::SceneInfo::SceneInfo(float startSeconds, float endSeconds, ISceneComponent* ownedScene)
-    : start(startSeconds), end(endSeconds), scene(ownedScene)
+Schedule::SceneInfo::SceneInfo(float startSeconds, float endSeconds, ISceneComponent* ownedScene,
+                               HidesEarlier hides)
+    : start(startSeconds), end(endSeconds), scene(ownedScene), hidesEarlier(hides)
 {
 }
 
 void Schedule::build()
 {
     for (const Slot& slot : kSlots)
-        append(slot.start, slot.end, slot.make());
+        append(slot.start, slot.end, slot.make(), slot.hidesEarlier);
 }
 
-void Schedule::append(float start, float end, ISceneComponent* scene)
+void Schedule::append(float start, float end, ISceneComponent* scene, SceneInfo::HidesEarlier hides)
 {
-    entries.emplace_back(start, end, scene);
+    entries.emplace_back(start, end, scene, hides);
 }
 
 void Schedule::clear()
@@ -55,9 +57,19 @@ bool Schedule::drawFrame(float t)
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT);
 
+    const auto shows = [t](const SceneInfo& entry) { return entry.start <= t && t <= entry.end; };
+    // Drawing starts at the last scene that hides the ones before it.
+    const SceneInfo* first = nullptr;
+    for (const SceneInfo& entry : entries) {
+        if (shows(entry) && entry.hidesEarlier && entry.hidesEarlier(t - entry.start))
+            first = &entry;
+    }
+
     bool goesOn = false;
+    bool drawing = first == nullptr;
     for (SceneInfo& entry : entries) {
-        if (entry.start <= t && t <= entry.end)
+        drawing = drawing || &entry == first;
+        if (drawing && shows(entry))
             entry.scene->draw(t - entry.start);
         if (entry.end > t)
             goesOn = true;

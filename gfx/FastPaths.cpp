@@ -3,6 +3,7 @@
 namespace {
 
 bool replay = true;
+bool culling = true;
 
 } // namespace
 
@@ -16,6 +17,16 @@ bool replayEnabled()
 void setReplayEnabled(bool on)
 {
     replay = on;
+}
+
+bool cullingEnabled()
+{
+    return culling;
+}
+
+void setCullingEnabled(bool on)
+{
+    culling = on;
 }
 
 } // namespace gfx

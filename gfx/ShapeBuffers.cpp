@@ -1,5 +1,8 @@
 #include "gfx/ShapeBuffers.h"
 
+#include "gfx/ShapeVertices.h"
+#include "gfx/ViewWindow.h"
+
 namespace gfx {
 
 namespace {
@@ -91,6 +94,11 @@ void VertexArray::draw(GLenum mode, int count) const
     glDrawArrays(mode, 0, count);
 }
 
+void VertexArray::drawRange(GLenum mode, int first, int count) const
+{
+    glDrawArrays(mode, first, count);
+}
+
 void VertexArray::drawPlaced(GLenum mode, int count, float x, float y, float s) const
 {
     glPushMatrix();
@@ -98,6 +106,16 @@ void VertexArray::drawPlaced(GLenum mode, int count, float x, float y, float s) 
     glScalef(s, s, 1.0f);
     glDrawArrays(mode, 0, count);
     glPopMatrix();
+}
+
+void VertexArray::drawDisk(int segments, float x, float y, float s) const
+{
+    const ViewWindow view = currentViewWindow();
+    if (view.insideDisk(x, y, inscribedRadius(segments, s))) {
+        glRectf(view.left, view.bottom, view.right, view.top);
+        return;
+    }
+    drawPlaced(GL_TRIANGLE_FAN, diskVertexCount(segments), x, y, s);
 }
 
 void drawBuffer(GLuint name, GLenum mode, int count)

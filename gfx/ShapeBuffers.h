@@ -44,8 +44,16 @@ public:
     VertexArray& operator=(const VertexArray&) = delete;
 
     void draw(GLenum mode, int count) const;
+    // Draws `count` vertices from vertex `first` on.
+    void drawRange(GLenum mode, int first, int count) const;
     // Draws the unit shape moved to (x, y) and scaled by s, inside push/pop.
     void drawPlaced(GLenum mode, int count, float x, float y, float s) const;
+    // Draws this unit disk buffer (a fan of `segments` rim segments) moved to
+    // (x, y) and scaled by s. When the fan covers the whole view it fills
+    // every pixel exactly once, as one rectangle over the view does: that
+    // rectangle is drawn instead, far cheaper in software GL than hundreds
+    // of thin triangles reaching across the view.
+    void drawDisk(int segments, float x, float y, float s) const;
 };
 
 // All drawing steps around a single draw.

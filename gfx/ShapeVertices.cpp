@@ -62,4 +62,15 @@ void fillRectangle(float* out, float halfSize)
         *out++ = v;
 }
 
+float inscribedRadius(int segments, float scale)
+{
+    if (segments < 3 || !(scale > 0.0f))
+        return 0.0f;
+    // Rim vertices are rounded to float: a relative error of about 6e-8,
+    // far inside the allowance.
+    constexpr double kRoundingAllowance = 1e-5;
+    const double edgeDistance = std::cos(kTwoPi / (2.0 * segments)) * (1.0 - kRoundingAllowance);
+    return static_cast<float>(edgeDistance * static_cast<double>(scale));
+}
+
 } // namespace gfx

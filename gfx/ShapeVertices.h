@@ -27,6 +27,12 @@ void fillUnitDisk(float* out, int segments, Trig trig);
 // covering the radii 1 to 2.
 void fillUnitRing(float* out, int segments, Trig trig);
 
+// A radius within which the rim polygon of a unit shape of `segments`
+// segments, scaled by `scale`, covers everything: the distance of its edges
+// from the centre, less a little for the rim's rounding to float. Zero for
+// fewer than three segments.
+float inscribedRadius(int segments, float scale);
+
 // (-h, -h), (h, -h), (-h, h), (h, h): a triangle strip.
 void fillRectangle(float* out, float halfSize);
 

@@ -37,14 +37,14 @@ public:
     // the replay cannot stand in.
     bool generate(BranchBuffer& buffer, float time, float growth, float x, float y, float angle, float length) const
     {
-        buffer.used = 0;
+        buffer.restart();
         if (rndnSparePending())
             return false;
         const float* next = tape.draws();
         ReplayBranches<kind> generation(buffer, next, time);
         generation.grow(level, growth, x, y, angle, length);
         if (replayFellShort(buffer, generation.overflowed())) {
-            buffer.used = 0;
+            buffer.restart();
             return false;
         }
         tape.restoreStateAfter(1);

@@ -5,6 +5,7 @@
 #include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
+#include "gfx/ViewWindow.h"
 #include "growth/MainBranch.h"
 
 #include <cmath>
@@ -85,7 +86,7 @@ void BranchFrame::growMainBranch(growth::BranchBuffer& into, float time, int lev
 void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal,
                                 UniformDraw uniform)
 {
-    into.used = 0;
+    into.restart();
     gfx::srand(seedFor(startAngle));
     growMainBranch(into, t, kDepth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
                    uniform);
@@ -123,8 +124,8 @@ void BranchFrame::draw(float t)
     time = t;
 
     // Without a mapping nothing can be written: the frame draws no lines.
-    buffer.vertices = gfx::bindAndMap(bufferId);
-    buffer.used = 0;
+    // Lines that cannot reach the view are made but not stored.
+    buffer.begin(gfx::bindAndMap(bufferId), gfx::currentViewWindow());
     if (buffer.vertices) {
         {
             const gfx::GenerationTimer timing;

@@ -73,7 +73,7 @@ BranchFrameReplay::BranchFrameReplay(float angle, float longest)
 
 bool BranchFrameReplay::generate(growth::BranchBuffer& buffer, float t) const
 {
-    buffer.used = 0;
+    buffer.restart();
     const float budget = growth::mainBranchBudget(t);
     const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
     if (rndnSparePending() || steps > tape.steps())
@@ -84,7 +84,7 @@ bool BranchFrameReplay::generate(growth::BranchBuffer& buffer, float t) const
     const ReplaySteps replay{TapeDraw{next}, sides, t};
     growth::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle, kSegmentLength);
     if (growth::replayFellShort(buffer, sides.overflowed())) {
-        buffer.used = 0;
+        buffer.restart();
         return false;
     }
     tape.restoreStateAfter(steps);

@@ -1,6 +1,8 @@
 #include "scenes/crashframe/CrashFrameScene.h"
 
+#include "gfx/FastPaths.h"
 #include "gfx/Gl.h"
+#include "gfx/ViewWindow.h"
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/Explosion.h"
 
@@ -25,10 +27,21 @@ CrashFrameScene::CrashFrameScene()
 
 CrashFrameScene::~CrashFrameScene() = default;
 
+bool CrashFrameScene::hidesEarlierScenes(float t)
+{
+    // The explosion comes first and its black disk is opaque.
+    return gfx::cullingEnabled() && Explosion::blackensView(t, gfx::currentViewWindow());
+}
+
 void CrashFrameScene::draw(float t)
 {
     // No camera of its own; push and pop keep any component's matrix to itself.
     glPushMatrix();
-    drawComponents(components, t);
+    // Once the white disk covers the view, the branch lines over it cannot
+    // change a pixel: the explosion alone draws the frame.
+    if (gfx::cullingEnabled() && Explosion::whitensView(t, gfx::currentViewWindow()))
+        components.front()->draw(t);
+    else
+        drawComponents(components, t);
     glPopMatrix();
 }

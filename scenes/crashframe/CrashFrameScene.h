@@ -12,6 +12,10 @@ public:
     ~CrashFrameScene() override;
     void draw(float t) override;
 
+    // Whether this scene, drawn at local time t, paints over everything drawn
+    // before it in the frame, so the scenes before it need not be drawn.
+    static bool hidesEarlierScenes(float t);
+
 private:
     ComponentList components;
 };

@@ -2,6 +2,7 @@
 
 #include "gfx/Gl.h"
 #include "gfx/ShapeBuffers.h"
+#include "gfx/ShapeVertices.h"
 
 #include <algorithm>
 
@@ -32,6 +33,16 @@ float Explosion::whiteAlphaAt(float t)
     return std::min(std::max(kWhiteFadeIn * (t - kWhiteStart), 0.0f), 1.0f);
 }
 
+bool Explosion::blackensView(float t, const gfx::ViewWindow& view)
+{
+    return view.insideDisk(0.0f, 0.0f, gfx::inscribedRadius(kSegments, radiusAt(t)));
+}
+
+bool Explosion::whitensView(float t, const gfx::ViewWindow& view)
+{
+    return t > kWhiteStart && whiteAlphaAt(t) == 1.0f && blackensView(t, view);
+}
+
 void Explosion::draw(float t)
 {
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
@@ -48,7 +59,7 @@ void Explosion::drawDisk(float t)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     {
         const gfx::VertexArray disk(diskBuffer);
-        disk.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), 0.0f, 0.0f, radiusAt(t));
+        disk.drawDisk(segments, 0.0f, 0.0f, radiusAt(t));
     }
     glDisable(GL_BLEND);
 }

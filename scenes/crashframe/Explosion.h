@@ -5,6 +5,7 @@
 // same size fading in over it until the view is white at 12.5 s.
 
 #include "gfx/ISceneComponent.h"
+#include "gfx/ViewWindow.h"
 
 class Explosion : public ISceneComponent
 {
@@ -13,14 +14,24 @@ public:
     ~Explosion() override;
     void draw(float t) override;
 
+    static constexpr int kSegments = 360;  // rim segments of the disk
+
     // Radius of both disks at local time t.
     static float radiusAt(float t);
     // Opacity of the white disk at t; it is drawn only for t > 10.
     static float whiteAlphaAt(float t);
 
+    // Whether the opaque black disk at t covers every pixel of `view`: then
+    // nothing drawn before the explosion can be seen.
+    static bool blackensView(float t, const gfx::ViewWindow& view);
+    // Whether the white disk at t is opaque and covers every pixel of
+    // `view`: then the view is white, and white lines drawn over it, however
+    // translucent, leave it white.
+    static bool whitensView(float t, const gfx::ViewWindow& view);
+
 private:
     void drawDisk(float t);
 
-    int segments = 360;
+    int segments = kSegments;
     unsigned int diskBuffer = 0;
 };

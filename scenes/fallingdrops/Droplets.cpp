@@ -2,6 +2,7 @@
 
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
+#include "gfx/ViewWindow.h"
 
 namespace {
 
@@ -44,12 +45,32 @@ void Droplets::drawInvertedCircles()
 
 void Droplets::drawCircles()
 {
-    const gfx::VertexArray rings(ringBuffer);
-    for (const Drop& drop : drops) {
-        const float r = dropmotion::ringRadius(drop.phase, time);
-        if (r > 0.0f)
-            rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), drop.x, drop.y, r);
+    // Each ring inverts the stencil where it lies, and inversions commute: a
+    // ring that covers the whole view inverts every pixel, so two of them
+    // cancel, and a ring that misses the view does nothing. Only the rest are
+    // drawn, and one rectangle over the view if an odd number covered it.
+    const gfx::ViewWindow view = gfx::currentViewWindow();
+    bool invertAll = false;
+    {
+        const gfx::VertexArray rings(ringBuffer);
+        for (const Drop& drop : drops) {
+            const float r = dropmotion::ringRadius(drop.phase, time);
+            if (!(r > 0.0f))
+                continue;
+            switch (gfx::ringReach(view, segments, drop.x, drop.y, r)) {
+            case gfx::RingReach::Misses:
+                break;
+            case gfx::RingReach::CoversAll:
+                invertAll = !invertAll;
+                break;
+            case gfx::RingReach::Partly:
+                rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), drop.x, drop.y, r);
+                break;
+            }
+        }
     }
+    if (invertAll)
+        glRectf(view.left, view.bottom, view.right, view.top);
 }
 
 void Droplets::drawDrops()

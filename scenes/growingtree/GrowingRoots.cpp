@@ -40,7 +40,7 @@ void GrowingRoots::generateBranches(int level, float growth, float x, float y, f
 
 void GrowingRoots::generateRoots(growth::BranchBuffer& into, float rootTime)
 {
-    into.used = 0;
+    into.restart();
     gfx::srand(kSeed);
     const float g = std::min(kGrowthRate * rootTime, 1.0f);
     const float growthValue = static_cast<float>(kDepth) * g;

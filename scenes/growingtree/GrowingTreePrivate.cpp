@@ -35,7 +35,7 @@ TreeStart treeStartAt(float treeTime, int depth)
 void GrowingTreePrivate::generateTree(float treeTime)
 {
     time = treeTime;
-    buffer.used = 0;
+    buffer.restart();
     gfx::srand(kSeed);
     const TreeStart start = treeStartAt(treeTime, depth);
     generateBranches(depth, start.growthValue, 0.0f, 0.0f, kUp, start.topLength);

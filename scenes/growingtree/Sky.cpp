@@ -78,7 +78,7 @@ void Sky::drawDisks()
             const float r = time * kDiskGrowth + drop.phase;
             if (r < 0.0f)
                 continue;
-            disk.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), -drop.x, -drop.y, r);
+            disk.drawDisk(segments, -drop.x, -drop.y, r);
         }
     }
     glDisable(GL_BLEND);

@@ -6,6 +6,7 @@
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
+#include "gfx/ViewWindow.h"
 #include "growth/MainBranch.h"
 
 #include <array>
@@ -139,7 +140,7 @@ void RunningBranch::growMainBranch(growth::BranchBuffer& into, const std::vector
 void RunningBranch::generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
                                   growth::NormalDraw draw)
 {
-    into.used = 0;
+    into.restart();
     gfx::srand(kSeed);
     growMainBranch(into, ground, t, kDepth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
                    kSegmentLength, draw);
@@ -184,8 +185,10 @@ void RunningBranch::draw(float t)
     time = t;
 
     // Without a mapping the branch cannot be written: this frame shows the ground only.
-    buffer.vertices = gfx::bindAndMap(bufferId);
-    buffer.used = 0;
+    // Lines that cannot reach the view (most of the branch, once it has run
+    // on past the left edge) are made but not stored. The lines are drawn
+    // panned by the camera offset.
+    buffer.begin(gfx::bindAndMap(bufferId), gfx::currentViewWindow().movedBy(cameraOffset(t), 0.0f));
     if (buffer.vertices) {
         {
             const gfx::GenerationTimer timing;

@@ -61,7 +61,7 @@ RunningBranchReplay::RunningBranchReplay(float longest)
 
 bool RunningBranchReplay::generate(growth::BranchBuffer& buffer, const std::vector<float>& ground, float t) const
 {
-    buffer.used = 0;
+    buffer.restart();
     const float budget = growth::mainBranchBudget(t);
     const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
     if (rndnSparePending() || steps > tape.steps())
@@ -73,7 +73,7 @@ bool RunningBranchReplay::generate(growth::BranchBuffer& buffer, const std::vect
     growth::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, kStartX, kStartY, kStartAngle,
                                kSegmentLength);
     if (growth::replayFellShort(buffer, sides.overflowed())) {
-        buffer.used = 0;
+        buffer.restart();
         return false;
     }
     tape.restoreStateAfter(steps);

@@ -1,5 +1,6 @@
 #include "scenes/runningoff/RunningHills.h"
 
+#include "gfx/FastPaths.h"
 #include "gfx/Gl.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/SkyLayers.h"
@@ -67,6 +68,28 @@ std::vector<float> RunningHills::makeTerrain()
     return terrain;
 }
 
+RunningHills::StripRange RunningHills::visibleStrip(const gfx::ViewWindow& view)
+{
+    constexpr int kLastColumn = kTerrainColumns - 1;
+    const StripRange all{0, 2 * kTerrainColumns};
+    // The strip's top edge never rises above 0, and it reaches down to -100.
+    if (view.bottom > 0.0f || view.top < kTerrainBottom)
+        return {0, 0};
+    if (!(std::isfinite(view.left) && std::isfinite(view.right)))
+        return all;
+    // Column k lies at k * 0.08; one column more on either side, so every
+    // triangle reaching into the window is kept.
+    const double first = std::floor(static_cast<double>(view.left) / kTerrainStep) - 1.0;
+    const double last = std::ceil(static_cast<double>(view.right) / kTerrainStep) + 1.0;
+    if (last < 0.0 || first > kLastColumn)
+        return {0, 0};
+    const int k0 = static_cast<int>(std::max(first, 0.0));
+    const int k1 = static_cast<int>(std::min(last, static_cast<double>(kLastColumn)));
+    if (k1 <= k0)
+        return {0, 0};
+    return {2 * k0, 2 * (k1 - k0 + 1)};
+}
+
 RunningHills::SkyColour RunningHills::skyColourAt(float t)
 {
     const float w = kSkyFadeIn * (t - kSkyStart);
@@ -124,7 +147,15 @@ void RunningHills::drawHills()
             glTranslatef(hill.x, place.ty, 0.0f);
             glTranslatef(-(scrollSpeed * place.scrollTime), 0.0f, 0.0f);
             glScalef(1.0f, place.stretch, 1.0f);
-            terrain.draw(GL_TRIANGLE_STRIP, vertexCount);
+            // Only the few columns in view: the strip is 800 units long. A
+            // layer without height (the farthest) has triangles of no area
+            // and covers no pixel.
+            const StripRange strip = gfx::cullingEnabled()
+                                         ? (place.stretch == 0.0f ? StripRange{0, 0}
+                                                                  : visibleStrip(gfx::currentViewWindow()))
+                                         : StripRange{0, vertexCount};
+            if (strip.vertexCount > 0)
+                terrain.drawRange(GL_TRIANGLE_STRIP, strip.firstVertex, strip.vertexCount);
             glPopMatrix();
         }
     }

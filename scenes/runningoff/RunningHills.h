@@ -6,6 +6,7 @@
 // as in the growing tree scene.
 
 #include "gfx/ISceneComponent.h"
+#include "gfx/ViewWindow.h"
 
 #include <vector>
 
@@ -42,6 +43,17 @@ public:
     static constexpr int kTerrainColumns = 10000;
     // Per column the top vertex on the wave and a bottom vertex at -100.
     static std::vector<float> makeTerrain();
+
+    // The part of the terrain strip to draw for a layer whose strip
+    // coordinates see `view`: every triangle that may reach it, from an even
+    // vertex so each keeps its corners in their order. Empty when the strip
+    // lies wholly above, below or beside the view.
+    struct StripRange
+    {
+        int firstVertex;
+        int vertexCount;
+    };
+    static StripRange visibleStrip(const gfx::ViewWindow& view);
 
     // The sky box's colour at local time t: (c, c, 0.1, alpha). Only drawn from 6 s on.
     struct SkyColour

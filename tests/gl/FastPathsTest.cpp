@@ -29,17 +29,23 @@ void* allocate(std::size_t size)
 
 // Times across the timeline: every scene, every overlap, early growth and the
 // largest frames at the end.
-constexpr float kTimes[] = {5.0f, 18.0f, 26.0f, 33.0f, 38.5f, 45.0f, 52.0f, 61.0f, 65.0f, 69.9f, 72.5f, 75.0f};
+// Also the moments where whole shapes are left out or stood in for: rings and
+// disks larger than the view (15, 25, 36 s), the black disk hiding the
+// running off scene (63.5, 69.9 s) and the white view at the end (72.5 s on).
+constexpr float kTimes[] = {5.0f,  15.0f, 18.0f, 25.0f, 26.0f, 33.0f, 36.0f, 38.5f, 45.0f,
+                            52.0f, 61.0f, 63.5f, 65.0f, 69.9f, 71.0f, 72.5f, 73.5f, 75.0f};
 
 struct FastPathSwitches
 {
     explicit FastPathSwitches(bool on)
     {
         gfx::setReplayEnabled(on);
+        gfx::setCullingEnabled(on);
     }
     ~FastPathSwitches()
     {
         gfx::setReplayEnabled(true);
+        gfx::setCullingEnabled(true);
     }
 };
 
