@@ -1,12 +1,15 @@
 #include "app/Schedule.h"
 
 #include "gfx/Gl.h"
+#include "gfx/ViewWindow.h"
 #include "scenes/crashframe/CrashFrameScene.h"
 #include "scenes/fallingdrops/FallingdropsScene.h"
 #include "scenes/growingtree/GrowingTreeScene.h"
 #include "scenes/runningoff/RunningOffScene.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace {
 
@@ -15,32 +18,34 @@ struct Slot
     float start;
     float end;
     ISceneComponent* (*make)();
-    Schedule::SceneInfo::HidesEarlier hidesEarlier;
+    Schedule::SceneInfo::HiddenBelow hiddenBelow;
 };
 
 // Schedule order is construction order and, within a frame, draw order.
 const std::array<Slot, 4> kSlots = {{
     {0.0f, 35.0f, []() -> ISceneComponent* { return new FallingdropsScene(); }, nullptr},
-    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }, nullptr},
+    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }, &GrowingTreeScene::hiddenBelow},
     {37.0f, 70.0f, []() -> ISceneComponent* { return new RunningOffScene(); }, nullptr},
-    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }, &CrashFrameScene::hidesEarlierScenes},
+    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }, &CrashFrameScene::hiddenBelow},
 }};
+
+constexpr std::size_t kMostScenes = 8;
 
 } // namespace
 
 Schedule::SceneInfo::SceneInfo(float startSeconds, float endSeconds, ISceneComponent* ownedScene,
-                               HidesEarlier hides)
-    : start(startSeconds), end(endSeconds), scene(ownedScene), hidesEarlier(hides)
+                               HiddenBelow hides)
+    : start(startSeconds), end(endSeconds), scene(ownedScene), hiddenBelow(hides)
 {
 }
 
 void Schedule::build()
 {
     for (const Slot& slot : kSlots)
-        append(slot.start, slot.end, slot.make(), slot.hidesEarlier);
+        append(slot.start, slot.end, slot.make(), slot.hiddenBelow);
 }
 
-void Schedule::append(float start, float end, ISceneComponent* scene, SceneInfo::HidesEarlier hides)
+void Schedule::append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenBelow hides)
 {
     entries.emplace_back(start, end, scene, hides);
 }
@@ -58,21 +63,32 @@ bool Schedule::drawFrame(float t)
     glClear(GL_COLOR_BUFFER_BIT);
 
     const auto shows = [t](const SceneInfo& entry) { return entry.start <= t && t <= entry.end; };
-    // Drawing starts at the last scene that hides the ones before it.
-    const SceneInfo* first = nullptr;
-    for (const SceneInfo& entry : entries) {
-        if (shows(entry) && entry.hidesEarlier && entry.hidesEarlier(t - entry.start))
-            first = &entry;
+    // For each scene, how much of the view the scenes after it hide: the
+    // highest of their levels. (A longer schedule than this holds is drawn
+    // whole.)
+    std::array<float, kMostScenes> hidden{};
+    hidden.fill(gfx::kNothingHidden);
+    if (entries.size() <= kMostScenes) {
+        float level = gfx::kNothingHidden;
+        std::size_t i = entries.size();
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            hidden[--i] = level;
+            if (shows(*entry) && entry->hiddenBelow)
+                level = std::max(level, entry->hiddenBelow(t - entry->start));
+        }
     }
 
     bool goesOn = false;
-    bool drawing = first == nullptr;
+    std::size_t i = 0;
     for (SceneInfo& entry : entries) {
-        drawing = drawing || &entry == first;
-        if (drawing && shows(entry))
-            entry.scene->draw(t - entry.start);
+        if (shows(entry)) {
+            const gfx::ScissorAbove visible(hidden[i]);
+            if (!visible.hidesAll())
+                entry.scene->draw(t - entry.start);
+        }
         if (entry.end > t)
             goesOn = true;
+        ++i;
     }
     return goesOn;
 }

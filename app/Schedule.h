@@ -15,30 +15,32 @@ class Schedule
 public:
     struct SceneInfo
     {
-        using HidesEarlier = bool (*)(float localTime);
+        // The height in the view below which the scene at its local time
+        // paints over all that was drawn before it in the frame
+        // (gfx/ViewWindow.h: kNothingHidden, kAllHidden or a height).
+        using HiddenBelow = float (*)(float localTime);
 
-        SceneInfo(float start, float end, ISceneComponent* scene, HidesEarlier hides = nullptr);
+        SceneInfo(float start, float end, ISceneComponent* scene, HiddenBelow hides = nullptr);
 
         float start;  // first demo second at which the scene draws
         float end;    // last demo second at which the scene draws
         std::unique_ptr<ISceneComponent> scene;
-        // Whether the scene at its local time paints over all that was drawn
-        // before it in the frame; null for a scene that never does.
-        HidesEarlier hidesEarlier;
+        HiddenBelow hiddenBelow;  // null for a scene that never hides others
     };
 
     // Constructs the four scenes in schedule order. Needs a current GL context;
     // the order matters, because constructors continue one random sequence.
     void build();
-    void append(float start, float end, ISceneComponent* scene, SceneInfo::HidesEarlier hides = nullptr);
+    void append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenBelow hides = nullptr);
     void clear();
     bool empty() const { return entries.empty(); }
     const std::list<SceneInfo>& scenes() const { return entries; }
 
     // Loads the identity model-view matrix, clears to white and draws every
     // scene whose interval holds t (bounds inclusive) with its local time.
-    // Scenes hidden by a later one in the same frame are left out (unless
-    // culling is switched off): the pixels are the same.
+    // What a later scene in the same frame paints over is left out (unless
+    // culling is switched off): a scene wholly, or the part of the view
+    // below a height. The pixels are the same.
     // Returns whether some scene ends after t, that is, whether the demo goes on.
     bool drawFrame(float t);
 

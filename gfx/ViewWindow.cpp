@@ -80,9 +80,35 @@ RingReach ringReach(const ViewWindow& view, int segments, float x, float y, floa
         return RingReach::Misses;
     if (view.insideDisk(x, y, inscribedRadius(segments, r)))
         return RingReach::Misses;
-    if (view.insideDisk(x, y, inscribedRadius(segments, 2.0f * r)) && !view.meetsDisk(x, y, r * kRoundingAllowance))
-        return RingReach::CoversAll;
+    if (view.insideDisk(x, y, inscribedRadius(segments, 2.0f * r)))
+        return view.meetsDisk(x, y, r * kRoundingAllowance) ? RingReach::CoversAllButHole : RingReach::CoversAll;
     return RingReach::Partly;
+}
+
+bool outerRingIsSmaller(const ViewWindow& view, int segments, float x, float y, float r)
+{
+    if (!view.isBounded() || !view.insideDisk(x, y, inscribedRadius(segments, 4.0f * r)))
+        return false;
+    // Counts of grid points in the ring, in the ring twice its size and in
+    // the hole: a rough measure of the pixels each would fill.
+    constexpr int kGrid = 8;
+    const double r2 = static_cast<double>(r) * r;
+    int ring = 0;
+    int alternative = 0;
+    for (int i = 0; i < kGrid; ++i) {
+        const double px = view.left + (view.right - view.left) * (i + 0.5) / kGrid - x;
+        for (int j = 0; j < kGrid; ++j) {
+            const double py = view.bottom + (view.top - view.bottom) * (j + 0.5) / kGrid - y;
+            const double d2 = (px * px + py * py) / r2;
+            if (d2 < 1.0)
+                ++alternative;  // the hole
+            else if (d2 < 4.0)
+                ++ring;
+            else
+                ++alternative;  // the ring twice the size
+        }
+    }
+    return alternative < ring;
 }
 
 ViewWindow viewWindowFrom(const float modelView[16], const float projection[16], int width, int height,
@@ -113,17 +139,88 @@ ViewWindow viewWindowFrom(const float modelView[16], const float projection[16],
     return window;
 }
 
+namespace {
+
+struct CurrentTransform
+{
+    std::array<float, 16> modelView{};
+    std::array<float, 16> projection{};
+    std::array<GLint, 4> viewport{};
+};
+
+CurrentTransform currentTransform()
+{
+    CurrentTransform current;
+    glGetFloatv(GL_MODELVIEW_MATRIX, current.modelView.data());
+    glGetFloatv(GL_PROJECTION_MATRIX, current.projection.data());
+    glGetIntegerv(GL_VIEWPORT, current.viewport.data());
+    return current;
+}
+
+ViewWindow windowOf(const CurrentTransform& current, float marginPixels)
+{
+    return viewWindowFrom(current.modelView.data(), current.projection.data(), current.viewport[2],
+                          current.viewport[3], marginPixels);
+}
+
+} // namespace
+
 ViewWindow currentViewWindow()
 {
     if (!cullingEnabled())
         return ViewWindow::everywhere();
-    std::array<float, 16> modelView{};
-    std::array<float, 16> projection{};
-    std::array<GLint, 4> viewport{};
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.data());
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
-    glGetIntegerv(GL_VIEWPORT, viewport.data());
-    return viewWindowFrom(modelView.data(), projection.data(), viewport[2], viewport[3]);
+    return windowOf(currentTransform(), kCullMarginPixels);
+}
+
+bool rectangleHidesViewBelowTop(float left, float right, float bottom, float top)
+{
+    if (!cullingEnabled())
+        return false;
+    const CurrentTransform current = currentTransform();
+    const ViewWindow exact = windowOf(current, 0.0f);
+    if (!exact.isBounded())
+        return false;
+    // Pixel centres lie half a pixel inside the view's edges: an edge of the
+    // rectangle within a quarter pixel of the view's edge still covers them.
+    const float quarterX = 0.25f * (exact.right - exact.left) / static_cast<float>(current.viewport[2]);
+    const float quarterY = 0.25f * (exact.top - exact.bottom) / static_cast<float>(current.viewport[3]);
+    return left <= exact.left + quarterX && right >= exact.right - quarterX && bottom <= exact.bottom + quarterY &&
+           top > exact.bottom;
+}
+
+ScissorAbove::ScissorAbove(float y)
+{
+    if (!cullingEnabled() || !(y > kNothingHidden))
+        return;
+    const CurrentTransform current = currentTransform();
+    const ViewWindow exact = windowOf(current, 0.0f);
+    const int height = current.viewport[3];
+    // Rows count from the bottom of the viewport: larger y must lie higher.
+    const bool upright = current.projection[5] * current.modelView[5] > 0.0f;
+    if (!exact.isBounded() || height <= 0 || !upright)
+        return;
+    int firstRow = 0;
+    if (y >= exact.top) {
+        all = true;
+        firstRow = height;
+    } else {
+        // Rows whose centres lie below y are covered later; keep two rows
+        // more than that, against rounding.
+        const double row = (static_cast<double>(y) - exact.bottom) / (static_cast<double>(exact.top) - exact.bottom) *
+                           height;
+        firstRow = static_cast<int>(std::clamp(std::floor(row) - 2.0, 0.0, static_cast<double>(height)));
+    }
+    if (firstRow <= 0)
+        return;
+    scissoring = true;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(current.viewport[0], current.viewport[1] + firstRow, current.viewport[2], height - firstRow);
+}
+
+ScissorAbove::~ScissorAbove()
+{
+    if (scissoring)
+        glDisable(GL_SCISSOR_TEST);
 }
 
 } // namespace gfx

@@ -6,6 +6,8 @@
 // primitive outside it cannot change any pixel, and dropping it leaves the
 // picture exactly as it was.
 
+#include <limits>
+
 namespace gfx {
 
 struct ViewWindow
@@ -43,11 +45,17 @@ struct ViewWindow
 // How a unit ring shape (radii 1 to 2, `segments` segments) scaled by r
 // about (x, y) meets a window.
 enum class RingReach {
-    Misses,     // no pixel of the window: beyond the ring, or in its hole
-    CoversAll,  // every pixel of the window, once
+    Misses,            // no pixel of the window: beyond the ring, or in its hole
+    CoversAll,         // every pixel of the window, once
+    CoversAllButHole,  // every pixel but those of its hole, which meets the window
     Partly,
 };
 RingReach ringReach(const ViewWindow& view, int segments, float x, float y, float r);
+
+// For a ring that meets the window partly: whether the view lies within the
+// outer rim of the ring twice its size, and that ring and the hole together
+// cover less of the window than the ring itself (judged on a grid of points).
+bool outerRingIsSmaller(const ViewWindow& view, int segments, float x, float y, float r);
 
 // Pixels added on every side: a smooth line reaches about 1.5 pixels beyond
 // its centre line, a filled edge half a pixel.
@@ -63,5 +71,36 @@ ViewWindow viewWindowFrom(const float modelView[16], const float projection[16],
 // The window of the GL's current matrices and viewport, or everywhere() when
 // culling is switched off (gfx/FastPaths.h).
 ViewWindow currentViewWindow();
+
+// Everything in the view below model height `y` that is hidden by what is
+// drawn later: minus infinity for nothing, plus infinity for the whole view.
+constexpr float kNothingHidden = -std::numeric_limits<float>::infinity();
+constexpr float kAllHidden = std::numeric_limits<float>::infinity();
+
+// Whether an opaque rectangle, in the current model coordinates, covers the
+// centre of every pixel of the view from its top edge down: then it hides
+// the view below its top edge. False when culling is off or the matrices
+// are not a plain scale and shift.
+bool rectangleHidesViewBelowTop(float left, float right, float bottom, float top);
+
+// While it lives, drawing reaches only the rows of the view at and above
+// model height `y` in the current coordinates (and a couple of rows more):
+// the rest is hidden by what is drawn later. Plus infinity draws nothing at
+// all; minus infinity (or culling off) limits nothing.
+class ScissorAbove
+{
+public:
+    explicit ScissorAbove(float y);
+    ~ScissorAbove();
+    ScissorAbove(const ScissorAbove&) = delete;
+    ScissorAbove& operator=(const ScissorAbove&) = delete;
+
+    // Whether nothing at all can be seen: the caller may skip its drawing.
+    bool hidesAll() const { return all; }
+
+private:
+    bool scissoring = false;
+    bool all = false;
+};
 
 } // namespace gfx

@@ -27,10 +27,11 @@ CrashFrameScene::CrashFrameScene()
 
 CrashFrameScene::~CrashFrameScene() = default;
 
-bool CrashFrameScene::hidesEarlierScenes(float t)
+float CrashFrameScene::hiddenBelow(float t)
 {
     // The explosion comes first and its black disk is opaque.
-    return gfx::cullingEnabled() && Explosion::blackensView(t, gfx::currentViewWindow());
+    const bool covered = gfx::cullingEnabled() && Explosion::blackensView(t, gfx::currentViewWindow());
+    return covered ? gfx::kAllHidden : gfx::kNothingHidden;
 }
 
 void CrashFrameScene::draw(float t)

@@ -12,9 +12,10 @@ public:
     ~CrashFrameScene() override;
     void draw(float t) override;
 
-    // Whether this scene, drawn at local time t, paints over everything drawn
-    // before it in the frame, so the scenes before it need not be drawn.
-    static bool hidesEarlierScenes(float t);
+    // How much of the view this scene, drawn at local time t, paints over
+    // whatever was drawn before it: all of it once the opaque black disk
+    // covers the view, else nothing (see gfx/ViewWindow.h).
+    static float hiddenBelow(float t);
 
 private:
     ComponentList components;

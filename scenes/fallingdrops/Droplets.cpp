@@ -4,6 +4,9 @@
 #include "gfx/StencilInversion.h"
 #include "gfx/ViewWindow.h"
 
+#include <array>
+#include <cstddef>
+
 namespace {
 
 // Large enough to cover the window however far the camera zooms out or scrolls.
@@ -45,14 +48,29 @@ void Droplets::drawInvertedCircles()
 
 void Droplets::drawCircles()
 {
-    // Each ring inverts the stencil where it lies, and inversions commute: a
-    // ring that covers the whole view inverts every pixel, so two of them
-    // cancel, and a ring that misses the view does nothing. Only the rest are
-    // drawn, and one rectangle over the view if an odd number covered it.
+    // Each ring inverts the stencil where it lies, and inversions commute:
+    // only the parity of the rings over a pixel counts. So:
+    // - a ring that misses the view does nothing;
+    // - a ring that covers the whole view inverts every pixel, and two such
+    //   rings cancel;
+    // - a ring is the disk of its outer rim less the disk of its inner rim
+    //   (the hole), so when the view lies within its outer rim it inverts
+    //   every pixel but the hole: invert all, then the hole;
+    // - and when the view lies within twice the outer rim, what the outer rim
+    //   leaves out is the ring of twice the size: invert all, then that ring
+    //   and the hole, if they cover less of the view than the ring itself.
+    // The rims of these shapes are the ring's own, vertex for vertex. What is
+    // left is drawn, then one rectangle over the view if an odd number of
+    // shapes inverted all of it.
     const gfx::ViewWindow view = gfx::currentViewWindow();
     bool invertAll = false;
+    std::array<const Drop*, dropmotion::kDropCount> holes{};
+    std::size_t holeCount = 0;
     {
         const gfx::VertexArray rings(ringBuffer);
+        const auto drawRing = [&](const Drop& drop, float r) {
+            rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), drop.x, drop.y, r);
+        };
         for (const Drop& drop : drops) {
             const float r = dropmotion::ringRadius(drop.phase, time);
             if (!(r > 0.0f))
@@ -63,10 +81,28 @@ void Droplets::drawCircles()
             case gfx::RingReach::CoversAll:
                 invertAll = !invertAll;
                 break;
+            case gfx::RingReach::CoversAllButHole:
+                invertAll = !invertAll;
+                holes[holeCount++] = &drop;
+                break;
             case gfx::RingReach::Partly:
-                rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), drop.x, drop.y, r);
+                if (gfx::outerRingIsSmaller(view, segments, drop.x, drop.y, r)) {
+                    invertAll = !invertAll;
+                    drawRing(drop, 2.0f * r);
+                    holes[holeCount++] = &drop;
+                } else {
+                    drawRing(drop, r);
+                }
                 break;
             }
+        }
+    }
+    if (holeCount > 0) {
+        const gfx::VertexArray disks(diskBuffer);
+        for (std::size_t k = 0; k < holeCount; ++k) {
+            const Drop& drop = *holes[k];
+            disks.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), drop.x, drop.y,
+                             dropmotion::ringRadius(drop.phase, time));
         }
     }
     if (invertAll)

@@ -9,7 +9,9 @@
 namespace {
 
 // (-1, -1), (1, -1), (-1, 0), (1, 0): the lower half of the unit square as a triangle strip.
-constexpr std::array<float, 8> kGroundVertices = {-1.0f, -1.0f, 1.0f, -1.0f, -1.0f, 0.0f, 1.0f, 0.0f};
+constexpr Ground::Extent kGround = Ground::extent();
+constexpr std::array<float, 8> kGroundVertices = {kGround.left,  kGround.bottom, kGround.right, kGround.bottom,
+                                                  kGround.left, kGround.top,    kGround.right, kGround.top};
 constexpr int kGroundVertexCount = 4;
 
 } // namespace

@@ -13,6 +13,13 @@ public:
     ~Ground() override;
     void draw(float t) override;
 
+    // The rectangle it paints, in the scene's coordinates.
+    struct Extent
+    {
+        float left, right, bottom, top;
+    };
+    static constexpr Extent extent() { return {-1.0f, 1.0f, -1.0f, 0.0f}; }
+
 private:
     unsigned int bufferId = 0;  // streamed: its four vertices are rewritten every frame
 };

@@ -1,6 +1,7 @@
 #include "scenes/growingtree/GrowingTreeScene.h"
 
 #include "gfx/Gl.h"
+#include "gfx/ViewWindow.h"
 #include "scenes/growingtree/Ground.h"
 #include "scenes/growingtree/GrowingRoots.h"
 #include "scenes/growingtree/GrowingTree.h"
@@ -40,6 +41,17 @@ GrowingTreeScene::GrowingTreeScene()
 
 GrowingTreeScene::~GrowingTreeScene() = default;
 
+float GrowingTreeScene::hiddenBelow(float t)
+{
+    const Camera camera = cameraAt(t);
+    const Ground::Extent ground = Ground::extent();
+    const float x = camera.slides ? camera.x : 0.0f;
+    const float y = camera.rises ? camera.y : 0.0f;
+    const bool hides = gfx::rectangleHidesViewBelowTop(ground.left + x, ground.right + x, ground.bottom + y,
+                                                      ground.top + y);
+    return hides ? ground.top + y : gfx::kNothingHidden;
+}
+
 void GrowingTreeScene::draw(float t)
 {
     const Camera camera = cameraAt(t);
@@ -48,6 +60,21 @@ void GrowingTreeScene::draw(float t)
         glTranslatef(0.0f, camera.y, 0.0f);
     if (camera.slides)
         glTranslatef(camera.x, 0.0f, 0.0f);
-    drawComponents(components, t);
+
+    // The sky comes first; what of it lies below the horizon, the ground
+    // drawn next paints over.
+    auto component = components.begin();
+    {
+        const Ground::Extent ground = Ground::extent();
+        const bool hides = gfx::rectangleHidesViewBelowTop(ground.left, ground.right, ground.bottom, ground.top);
+        const gfx::ScissorAbove visible(hides ? ground.top : gfx::kNothingHidden);
+        std::shared_ptr<ISceneComponent> sky = *component++;
+        if (!visible.hidesAll())
+            sky->draw(t);
+    }
+    for (; component != components.end(); ++component) {
+        std::shared_ptr<ISceneComponent> next = *component;
+        next->draw(t);
+    }
     glPopMatrix();
 }

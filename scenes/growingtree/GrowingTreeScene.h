@@ -20,6 +20,11 @@ public:
     };
     static Camera cameraAt(float t);
 
+    // The height in the view below which the opaque ground, drawn at local
+    // time t, hides whatever was drawn before the scene: its top edge, while
+    // it spans the view's width and reaches below it (see gfx/ViewWindow.h).
+    static float hiddenBelow(float t);
+
     GrowingTreeScene();  // needs a current GL context
     ~GrowingTreeScene() override;
     void draw(float t) override;
