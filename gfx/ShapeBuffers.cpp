@@ -3,6 +3,8 @@
 #include "gfx/ShapeVertices.h"
 #include "gfx/ViewWindow.h"
 
+#include <array>
+
 namespace gfx {
 
 namespace {
@@ -108,11 +110,68 @@ void VertexArray::drawPlaced(GLenum mode, int count, float x, float y, float s) 
     glPopMatrix();
 }
 
+namespace {
+
+// Whether a fragment in the current colour replaces the pixel under it
+// outright, as a clear to that colour would: an opaque black or white (exact
+// in any colour format) with blending off or blending by source alpha, and
+// nothing else that filters or masks fragments.
+bool currentColourReplacesPixels(std::array<GLfloat, 4>& colour)
+{
+    glGetFloatv(GL_CURRENT_COLOR, colour.data());
+    const bool blackOrWhite = (colour[0] == 0.0f || colour[0] == 1.0f) && colour[1] == colour[0] &&
+                              colour[2] == colour[0] && colour[3] == 1.0f;
+    if (!blackOrWhite || glIsEnabled(GL_STENCIL_TEST) || glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_ALPHA_TEST) ||
+        glIsEnabled(GL_COLOR_LOGIC_OP))
+        return false;
+    std::array<GLboolean, 4> mask{};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask.data());
+    if (!(mask[0] && mask[1] && mask[2] && mask[3]))
+        return false;
+    if (!glIsEnabled(GL_BLEND))
+        return true;
+    GLint source = 0;
+    GLint destination = 0;
+    GLint equation = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    glGetIntegerv(GL_BLEND_EQUATION, &equation);
+    return source == GL_SRC_ALPHA && destination == GL_ONE_MINUS_SRC_ALPHA && equation == GL_FUNC_ADD;
+}
+
+} // namespace
+
+void fillView(const ViewWindow& view)
+{
+    std::array<GLfloat, 4> colour{};
+    if (!currentColourReplacesPixels(colour)) {
+        glRectf(view.left, view.bottom, view.right, view.top);
+        return;
+    }
+    // A clear costs a fraction of a rectangle's fragments in software GL.
+    std::array<GLfloat, 4> clearColour{};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour.data());
+    // A clear ignores the viewport: keep it to the viewport's pixels, or
+    // within the scissor box already set (which lies inside the viewport).
+    const bool scissored = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    if (!scissored) {
+        std::array<GLint, 4> viewport{};
+        glGetIntegerv(GL_VIEWPORT, viewport.data());
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(viewport[0], viewport[1], viewport[2], viewport[3]);
+    }
+    glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    if (!scissored)
+        glDisable(GL_SCISSOR_TEST);
+}
+
 void VertexArray::drawDisk(int segments, float x, float y, float s) const
 {
     const ViewWindow view = currentViewWindow();
     if (view.insideDisk(x, y, inscribedRadius(segments, s))) {
-        glRectf(view.left, view.bottom, view.right, view.top);
+        fillView(view);
         return;
     }
     drawPlaced(GL_TRIANGLE_FAN, diskVertexCount(segments), x, y, s);

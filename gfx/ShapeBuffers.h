@@ -12,6 +12,8 @@
 
 namespace gfx {
 
+struct ViewWindow;
+
 using VertexFiller = std::function<void(float*)>;
 
 // Generates a buffer of `floats` floats with GL_STATIC_DRAW and fills it through
@@ -55,6 +57,10 @@ public:
     // of thin triangles reaching across the view.
     void drawDisk(int segments, float x, float y, float s) const;
 };
+
+// Paints the whole view in the current colour and GL state, as a rectangle
+// over `view` would.
+void fillView(const ViewWindow& view);
 
 // All drawing steps around a single draw.
 void drawBuffer(GLuint name, GLenum mode, int count);

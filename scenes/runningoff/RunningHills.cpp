@@ -4,6 +4,7 @@
 #include "gfx/Gl.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/SkyLayers.h"
+#include "gfx/ViewWindow.h"
 
 #include <algorithm>
 #include <array>
@@ -111,9 +112,65 @@ RunningHills::~RunningHills() = default;
 void RunningHills::draw(float t)
 {
     time = t;
-    drawSkyBox();
+    planLayers();
+    {
+        // The opaque hills paint over the sky box's lower part.
+        const gfx::ScissorAbove visible(hiddenByLayersFrom(0));
+        if (!visible.hidesAll())
+            drawSkyBox();
+    }
     drawHills();
     drawSun();
+}
+
+void RunningHills::planLayers()
+{
+    const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
+    plans.fill({{0, vertexCount}, gfx::kNothingHidden});
+    if (!gfx::cullingEnabled() || time - kHillsStart < 0.0f || hills.size() > plans.size())
+        return;
+    const gfx::ViewWindow view = gfx::currentViewWindow();
+    for (std::size_t i = 0; i < hills.size(); ++i) {
+        const Hill& hill = hills[i];
+        const HillPlacement place = placeHill(hill, time);
+        const float inv = 1.0f / hill.depth;
+        const float shift = hill.x - scrollSpeed * place.scrollTime;
+        // A layer without height (the farthest) has triangles of no area and
+        // covers no pixel.
+        if (place.stretch == 0.0f) {
+            plans[i].strip = {0, 0};
+            continue;
+        }
+        // The view in the strip's own units: x' = (X + shift) / depth and
+        // y' = (stretch Y + ty) / depth.
+        const gfx::ViewWindow strip{view.left * hill.depth - shift, view.right * hill.depth - shift,
+                                    (view.bottom * hill.depth - place.ty) / place.stretch,
+                                    (view.top * hill.depth - place.ty) / place.stretch};
+        plans[i].strip = visibleStrip(strip);
+        if (plans[i].strip.vertexCount == 0)
+            continue;
+        // Below the lowest top vertex in view, the opaque strip covers every
+        // pixel, provided it reaches past both sides of the view.
+        const int firstColumn = plans[i].strip.firstVertex / 2;
+        const int lastColumn = firstColumn + plans[i].strip.vertexCount / 2 - 1;
+        const auto columnX = [&](int k) {
+            return (terrainVertices[static_cast<std::size_t>(kFloatsPerColumn * k)] + shift) * inv;
+        };
+        if (!(columnX(firstColumn) < view.left && columnX(lastColumn) > view.right))
+            continue;
+        float lowest = 0.0f;
+        for (int k = firstColumn; k <= lastColumn; ++k)
+            lowest = std::min(lowest, terrainVertices[static_cast<std::size_t>(kFloatsPerColumn * k + 1)]);
+        plans[i].topInView = static_cast<float>((static_cast<double>(place.stretch) * lowest + place.ty) * inv);
+    }
+}
+
+float RunningHills::hiddenByLayersFrom(std::size_t first) const
+{
+    float level = gfx::kNothingHidden;
+    for (std::size_t i = first; i < hills.size() && i < plans.size(); ++i)
+        level = std::max(level, plans[i].topInView);
+    return level;
 }
 
 void RunningHills::drawSkyBox()
@@ -138,24 +195,23 @@ void RunningHills::drawHills()
     {
         const gfx::VertexArray terrain(terrainBuffer);
         // Draw, far to near, so nearer layers cover farther ones.
-        for (const Hill& hill : hills) {
+        for (std::size_t i = 0; i < hills.size(); ++i) {
+            const Hill& hill = hills[i];
             const HillPlacement place = placeHill(hill, time);
             const float inv = 1.0f / hill.depth;
+            // Only the few columns in view (the strip is 800 units long), and
+            // only above what the nearer layers paint over.
+            const StripRange strip = i < plans.size() ? plans[i].strip : StripRange{0, vertexCount};
+            const gfx::ScissorAbove visible(hiddenByLayersFrom(i + 1));
+            if (strip.vertexCount == 0 || visible.hidesAll())
+                continue;
             glColor4f(place.grey, place.grey, place.grey, 1.0f);
             glPushMatrix();
             glScalef(inv, inv, 1.0f);
             glTranslatef(hill.x, place.ty, 0.0f);
             glTranslatef(-(scrollSpeed * place.scrollTime), 0.0f, 0.0f);
             glScalef(1.0f, place.stretch, 1.0f);
-            // Only the few columns in view: the strip is 800 units long. A
-            // layer without height (the farthest) has triangles of no area
-            // and covers no pixel.
-            const StripRange strip = gfx::cullingEnabled()
-                                         ? (place.stretch == 0.0f ? StripRange{0, 0}
-                                                                  : visibleStrip(gfx::currentViewWindow()))
-                                         : StripRange{0, vertexCount};
-            if (strip.vertexCount > 0)
-                terrain.drawRange(GL_TRIANGLE_STRIP, strip.firstVertex, strip.vertexCount);
+            terrain.drawRange(GL_TRIANGLE_STRIP, strip.firstVertex, strip.vertexCount);
             glPopMatrix();
         }
     }

@@ -8,6 +8,8 @@
 #include "gfx/ISceneComponent.h"
 #include "gfx/ViewWindow.h"
 
+#include <array>
+#include <cstddef>
 #include <vector>
 
 class RunningHills : public ISceneComponent
@@ -70,6 +72,17 @@ public:
     const std::vector<Hill>& hillList() const { return hills; }
 
 private:
+    // What each layer draws in this frame, and how much of the view the
+    // opaque layers hide of what is drawn before them.
+    struct LayerPlan
+    {
+        StripRange strip;
+        float topInView;  // the lowest point of its top edge in view, or kNothingHidden
+    };
+    static constexpr std::size_t kMostLayers = 8;
+
+    void planLayers();
+    float hiddenByLayersFrom(std::size_t first) const;
     void drawSkyBox();
     void drawHills();
     void drawSun();
@@ -83,4 +96,5 @@ private:
     unsigned int terrainBuffer = 0;
     std::vector<float> terrainVertices;
     unsigned int rectangleBuffer = 0;
+    std::array<LayerPlan, kMostLayers> plans{};
 };
