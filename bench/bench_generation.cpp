@@ -2,9 +2,14 @@
 // its longest and the four branch frames at local 10 s) and 75 s (the four
 // branch frames at their largest, about 112,000 segments): every component that
 // regenerates in that frame, the straightforward way (rand(), log, sqrt and
-// cos for every draw) and replayed from recorded draws, into plain memory.
+// cos for every draw) and replayed from recorded draws, into plain memory;
+// and replayed for a 1280x720 view, which keeps only what may be seen and
+// passes over whole subtrees out of its reach. (The program itself makes even
+// less at these two moments: at 70 s the black disk hides the running branch,
+// and at 75 s the view is white and no branch is made at all.)
 
 #include "gfx/Random.h"
+#include "gfx/ViewWindow.h"
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/BranchFrameReplay.h"
 #include "scenes/runningoff/RunningBranch.h"
@@ -48,12 +53,17 @@ struct WorstFrame
             BranchFrame::generateFrame(frames[i], kFrameAngles[i], demoTime - 60.0f);
     }
 
-    void replay(float demoTime)
+    void replay(float demoTime, const gfx::ViewWindow& view)
     {
-        if (demoTime <= 70.0f)
-            runningReplay.generate(running, ground, demoTime - 37.0f);
-        for (std::size_t i = 0; i < 4; ++i)
+        if (demoTime <= 70.0f) {
+            const float t = demoTime - 37.0f;
+            running.begin(runningFloats.data(), view.movedBy(RunningBranch::cameraOffset(t), 0.0f));
+            runningReplay.generate(running, ground, t);
+        }
+        for (std::size_t i = 0; i < 4; ++i) {
+            frames[i].begin(frameFloats[i].data(), view);
             frameReplays[i]->generate(frames[i], demoTime - 60.0f);
+        }
     }
 
     int segments(float demoTime) const
@@ -65,15 +75,20 @@ struct WorstFrame
     }
 };
 
-void runWorstFrame(benchmark::State& state, bool replayed)
+// What a 1280x720 view shows, with the four-pixel margin the components add.
+const gfx::ViewWindow kWideView = {-1.00625f, 1.00625f, -0.56875f, 0.56875f};
+
+enum class Path { Straightforward, Replayed, ReplayedInView };
+
+void runWorstFrame(benchmark::State& state, Path path)
 {
     const float demoTime = static_cast<float>(state.range(0));
     WorstFrame frame;
     for (auto _ : state) {
-        if (replayed)
-            frame.replay(demoTime);
-        else
+        if (path == Path::Straightforward)
             frame.reference(demoTime);
+        else
+            frame.replay(demoTime, path == Path::ReplayedInView ? kWideView : gfx::ViewWindow::everywhere());
         benchmark::ClobberMemory();
     }
     state.counters["segments"] = frame.segments(demoTime);
@@ -84,14 +99,20 @@ void runWorstFrame(benchmark::State& state, bool replayed)
 
 void BM_WorstFrameGenerationStraightforward(benchmark::State& state)
 {
-    runWorstFrame(state, false);
+    runWorstFrame(state, Path::Straightforward);
 }
 BENCHMARK(BM_WorstFrameGenerationStraightforward)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
 
 void BM_WorstFrameGenerationReplayed(benchmark::State& state)
 {
-    runWorstFrame(state, true);
+    runWorstFrame(state, Path::Replayed);
 }
 BENCHMARK(BM_WorstFrameGenerationReplayed)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
+
+void BM_WorstFrameGenerationReplayedInView(benchmark::State& state)
+{
+    runWorstFrame(state, Path::ReplayedInView);
+}
+BENCHMARK(BM_WorstFrameGenerationReplayedInView)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
 
 } // namespace

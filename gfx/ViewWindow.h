@@ -6,6 +6,7 @@
 // primitive outside it cannot change any pixel, and dropping it leaves the
 // picture exactly as it was.
 
+#include <algorithm>
 #include <limits>
 
 namespace gfx {
@@ -30,9 +31,10 @@ struct ViewWindow
     // are not numbers never meet it.
     bool mayTouch(float x0, float y0, float x1, float y1) const
     {
-        const bool xs = x0 < x1 ? (x0 <= right && x1 >= left) : (x1 <= right && x0 >= left);
-        const bool ys = y0 < y1 ? (y0 <= top && y1 >= bottom) : (y1 <= top && y0 >= bottom);
-        return xs && ys;
+        // Bitwise, not logical, so it compiles to compares without branches.
+        const bool xs = (std::min(x0, x1) <= right) & (std::max(x0, x1) >= left);
+        const bool ys = (std::min(y0, y1) <= top) & (std::max(y0, y1) >= bottom);
+        return xs & ys;
     }
 
     // Whether the whole window lies within the disk: used to tell when a

@@ -46,14 +46,15 @@ struct BranchBuffer
     // Only call it after hasRoomForSegment().
     void appendSegment(float x0, float y0, float x1, float y1)
     {
-        if (window.mayTouch(x0, y0, x1, y1)) {
-            float* out = vertices + kept;
-            out[0] = x0;
-            out[1] = y0;
-            out[2] = x1;
-            out[3] = y1;
-            kept += kFloatsPerSegment;
-        }
+        // Written always, kept only if it may be seen: the next segment
+        // overwrites one that is not. (No branch to mispredict on the edge
+        // of the view; `kept` < `used` leaves the slot free.)
+        float* out = vertices + kept;
+        out[0] = x0;
+        out[1] = y0;
+        out[2] = x1;
+        out[3] = y1;
+        kept += window.mayTouch(x0, y0, x1, y1) ? kFloatsPerSegment : 0;
         used += kFloatsPerSegment;
     }
 

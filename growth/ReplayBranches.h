@@ -65,7 +65,8 @@ public:
                    const CosSinApprox* turns = nullptr)
         : buffer(into), draws(next), tape(tapeStart), turnTable(turns), firstSway(sway(time, 0.76543)), secondSway(sway(time, 0.9132)),
           continuationSway(sway(time, 1.2132)), firstTurn(turn(variant().firstAngle + firstSway)),
-          secondTurn(turn(variant().secondAngle + secondSway))
+          secondTurn(turn(variant().secondAngle + secondSway)),
+          culling(!branchVariant(kind).swaysWithTime && into.window.isBounded())
     {
     }
 
@@ -103,6 +104,10 @@ private:
             if (!(growth > 0.0f)) {
                 // Nothing below is written: skip the subtree, continuation included.
                 draws += kDrawCounts[static_cast<std::size_t>(level)];
+                return;
+            }
+            if (culling && level >= 2 && !mayReachWindow(level, x, y, length)) {
+                skipUnseenSubtree(level, growth);
                 return;
             }
             if (!buffer.hasRoomForSegment()) {
@@ -185,6 +190,41 @@ private:
         }
     }
 
+    // Whether any segment of the subtree starting at (x, y) with this nominal
+    // length may meet the buffer's window: the subtree lies in the square of
+    // its reach about its start, so if that square misses the window, so does
+    // every segment's bounding box, and none would be kept.
+    bool mayReachWindow(int level, float x, float y, float length) const
+    {
+        // The branch's own length factor is the next draw on the tape; only
+        // those below it are bounded by the largest factor.
+        const float factor = std::min(std::max(1.0f + 0.2f * draws[0], 0.5f), 1.5f);
+        const float reach = length * factor * kReachAfterFactor[static_cast<std::size_t>(level)] + kReachSlack;
+        const gfx::ViewWindow& w = buffer.window;
+        return (x - reach <= w.right) & (x + reach >= w.left) & (y - reach <= w.top) & (y + reach >= w.bottom);
+    }
+
+    // A subtree none of whose segments would be kept: its draws are passed
+    // over and its segments counted as made, as the reference makes them.
+    void skipUnseenSubtree(int level, float growth)
+    {
+        draws += kDrawCounts[static_cast<std::size_t>(level)];
+        // Branches at depth k are written while growth - k > 0, with growth
+        // lowered by 1 per level in single precision as the reference does.
+        int segments = 0;
+        int branches = 1;
+        for (int depth = 0; depth < level && growth > 0.0f; ++depth) {
+            segments += branches;
+            branches *= 3;
+            growth = growth - 1.0f;
+        }
+        if (buffer.used + segments * kFloatsPerSegment > buffer.capacity) {
+            overflow = true;  // the reference would have stopped on the way
+            return;
+        }
+        buffer.used += segments * kFloatsPerSegment;
+    }
+
     // A branch of level 1, what growLevel does for it: its children have level
     // 0 and return at once, but the second draw is still made.
     void twig(float growth, float x, float y, float angle, float length, const CosSinApprox& direction)
@@ -245,6 +285,29 @@ private:
         return counts;
     }();
 
+    // How far a subtree of a level reaches from its start, per unit of its
+    // branch's actual length (after its length factor): each child starts on
+    // the branch and reaches as far by its own share of the length, the
+    // children's factors being at most 1.5. Only for the kinds that do not
+    // sway with time.
+    static constexpr auto kReachAfterFactor = [] {
+        constexpr const BranchVariant& v = branchVariant(kind);
+        constexpr double kLongest = 1.5;
+        std::array<float, kLevels> reach{};
+        double below = 0.0;
+        for (int level = 1; level < kLevels; ++level) {
+            double r = 1.0;
+            r = std::max(r, 1.0 / 3.0 + static_cast<double>(v.firstLength) * below);
+            r = std::max(r, 2.0 / 3.0 + static_cast<double>(v.secondLength) * below);
+            r = std::max(r, 1.0 + static_cast<double>(v.continuationLength) * below);
+            // A little more, for the rounding of the positions on the way.
+            reach[static_cast<std::size_t>(level)] = static_cast<float>(r * (1.0 + 1e-4));
+            below = kLongest * r;
+        }
+        return reach;
+    }();
+    static constexpr float kReachSlack = 1e-5f;
+
     static constexpr const BranchVariant& variant() { return branchVariant(kind); }
     static CosSinApprox turn(double angle) { return {std::cos(angle), std::sin(angle)}; }
 
@@ -266,6 +329,7 @@ private:
     CosSinApprox secondTurn;
     std::array<CosSinApprox, kLevels> directions{};
     bool overflow = false;
+    bool culling;  // skip subtrees that cannot reach the buffer's window
 };
 
 } // namespace growth

@@ -4,6 +4,7 @@
 // must decline and leave the work to the reference.
 
 #include "gfx/Random.h"
+#include "gfx/ViewWindow.h"
 #include "growth/ExactTrig.h"
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/BranchFrameReplay.h"
@@ -46,9 +47,32 @@ struct Memory
 
 bool sameFloats(const growth::BranchBuffer& a, const growth::BranchBuffer& b)
 {
-    return a.used == b.used &&
-           std::memcmp(a.vertices, b.vertices, static_cast<std::size_t>(a.used) * sizeof(float)) == 0;
+    return a.used == b.used && a.kept == b.kept &&
+           std::memcmp(a.vertices, b.vertices, static_cast<std::size_t>(a.kept) * sizeof(float)) == 0;
 }
+
+// The segments of a full generation whose bounding boxes meet the window, in order.
+std::vector<float> segmentsMeeting(const growth::BranchBuffer& full, const gfx::ViewWindow& window)
+{
+    std::vector<float> kept;
+    for (int i = 0; i + growth::kFloatsPerSegment <= full.used; i += growth::kFloatsPerSegment) {
+        const float* s = full.vertices + i;
+        if (window.mayTouch(s[0], s[1], s[2], s[3]))
+            kept.insert(kept.end(), s, s + growth::kFloatsPerSegment);
+    }
+    return kept;
+}
+
+std::vector<float> keptFloats(const growth::BranchBuffer& buffer)
+{
+    return std::vector<float>(buffer.vertices, buffer.vertices + buffer.kept);
+}
+
+// Windows of a 16:9 and a 3:4 view with their margins, as the surface's
+// projection gives them, and one off to the side.
+const std::array<gfx::ViewWindow, 3> kWindows = {{{-1.00625f, 1.00625f, -0.56875f, 0.56875f},
+                                                  {-0.7537f, 0.7537f, -1.0055f, 1.0055f},
+                                                  {0.4f, 2.1f, -0.3f, 0.2f}}};
 
 // Local time of a scene starting at `start` in frame n, as the schedule computes it.
 float localTime(int frame, float start)
@@ -77,6 +101,55 @@ TEST(Replay, BranchFramesEqualTheReferenceInEveryFrame)
         }
         EXPECT_EQ(mismatches, 0) << "frame angle " << angle;
     }
+}
+
+// Culling while replaying (whole subtrees out of reach are passed over) keeps
+// exactly the segments the full generation has in the window, and counts all.
+TEST(Replay, BranchFramesInAWindowKeepExactlyTheSegmentsThatMeetIt)
+{
+    clearSpare();
+    for (float angle : kFrameAngles) {
+        const BranchFrameReplay replay(angle, BranchFrame::kLongestTime);
+        Memory reference(BranchFrame::branchCapacity());
+        Memory replayed(BranchFrame::branchCapacity());
+        int mismatches = 0;
+        for (int n = 60 * kFramesPerSecond; n <= kLastFrame; n += 3) {
+            const float t = localTime(n, 60.0f);
+            BranchFrame::generateFrame(reference.buffer, angle, t);
+            for (const gfx::ViewWindow& window : kWindows) {
+                replayed.buffer.begin(replayed.floats.data(), window);
+                ASSERT_TRUE(replay.generate(replayed.buffer, t)) << "t = " << t;
+                if (replayed.buffer.used != reference.buffer.used ||
+                    keptFloats(replayed.buffer) != segmentsMeeting(reference.buffer, window))
+                    ++mismatches;
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << "frame angle " << angle;
+    }
+}
+
+TEST(Replay, RunningBranchInAWindowKeepsExactlyTheSegmentsThatMeetIt)
+{
+    clearSpare();
+    const std::vector<float> ground = RunningBranch::makeGround();
+    const RunningBranchReplay replay(RunningBranch::kLongestTime);
+    Memory reference(RunningBranch::branchCapacity());
+    Memory replayed(RunningBranch::branchCapacity());
+    int mismatches = 0;
+    for (int n = 37 * kFramesPerSecond; n <= 70 * kFramesPerSecond; n += 3) {
+        const float t = localTime(n, 37.0f);
+        RunningBranch::generateFrame(reference.buffer, ground, t);
+        // The running branch pans left: the window follows it as the program's does.
+        for (const gfx::ViewWindow& view : kWindows) {
+            const gfx::ViewWindow window = view.movedBy(RunningBranch::cameraOffset(t), 0.0f);
+            replayed.buffer.begin(replayed.floats.data(), window);
+            ASSERT_TRUE(replay.generate(replayed.buffer, ground, t)) << "t = " << t;
+            if (replayed.buffer.used != reference.buffer.used ||
+                keptFloats(replayed.buffer) != segmentsMeeting(reference.buffer, window))
+                ++mismatches;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(Replay, RunningBranchEqualsTheReferenceInEveryFrame)
