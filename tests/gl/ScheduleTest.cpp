@@ -1,4 +1,6 @@
 #include "app/Schedule.h"
+#include "gfx/FastPaths.h"
+#include "gfx/ViewWindow.h"
 #include "support/GlTestContext.h"
 
 #include <string>
@@ -110,4 +112,80 @@ TEST(DemoSchedule, BuildsTheFourScenesInOrder)
     for (const Schedule::SceneInfo& entry : schedule.scenes())
         intervals.emplace_back(entry.start, entry.end);
     EXPECT_EQ(intervals, (std::vector<std::pair<float, float>>{{0, 35}, {20, 40}, {37, 70}, {60, 75}}));
+}
+
+namespace {
+
+// A scene that paints the whole view in one colour.
+struct FillingScene : ISceneComponent
+{
+    explicit FillingScene(int& drawCount) : draws(drawCount) {}
+    void draw(float) override
+    {
+        ++draws;
+        glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+        glRectf(-2.0f, -2.0f, 2.0f, 2.0f);
+    }
+    int& draws;
+};
+
+// A later scene that draws nothing but claims to hide what lies below a height.
+struct ClaimingScene : ISceneComponent
+{
+    void draw(float) override {}
+};
+
+float hidesAll(float)
+{
+    return gfx::kAllHidden;
+}
+float hidesBelowMiddle(float)
+{
+    return 0.0f;
+}
+
+class HiddenScenes : public GlTest
+{
+protected:
+    QImage frameWith(Schedule::SceneInfo::HiddenBelow claim, bool culling)
+    {
+        gfx::setCullingEnabled(culling);
+        Schedule schedule;
+        schedule.append(0.0f, 10.0f, new FillingScene(draws));
+        schedule.append(0.0f, 10.0f, new ClaimingScene(), claim);
+        schedule.drawFrame(5.0f);
+        gfx::setCullingEnabled(true);
+        return pixels();
+    }
+
+    int draws = 0;
+};
+
+} // namespace
+
+TEST_F(HiddenScenes, ASceneHiddenWholeByALaterOneIsNotDrawn)
+{
+    frameWith(&hidesAll, true);
+    EXPECT_EQ(draws, 0);
+}
+
+TEST_F(HiddenScenes, WithCullingOffEveryShownSceneIsDrawn)
+{
+    const QImage frame = frameWith(&hidesAll, false);
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(frame.pixel(width / 2, height / 2), kBlack);
+}
+
+// Only the rows below the claimed height are left alone, less the couple of
+// rows the scissor keeps for safety.
+TEST_F(HiddenScenes, ASceneHiddenBelowAHeightIsDrawnOnlyAboveIt)
+{
+    const QImage frame = frameWith(&hidesBelowMiddle, true);
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(frame.pixel(width / 2, 0), kBlack) << "top row";
+    EXPECT_EQ(frame.pixel(width / 2, height / 2 - 1), kBlack) << "just above the middle";
+    EXPECT_EQ(frame.pixel(width / 2, height / 2 + 1), kBlack) << "the rows kept for safety";
+    EXPECT_EQ(frame.pixel(width / 2, height / 2 + 4), kWhite) << "below them";
+    EXPECT_EQ(frame.pixel(width / 2, height - 1), kWhite) << "bottom row";
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST)) << "the scissor is switched off again";
 }
