@@ -18,34 +18,44 @@ struct Slot
     float start;
     float end;
     ISceneComponent* (*make)();
-    Schedule::SceneInfo::HiddenBelow hiddenBelow;
+    Schedule::SceneInfo::HiddenRegion hiddenRegion;
 };
 
 // Schedule order is construction order and, within a frame, draw order.
 const std::array<Slot, 4> kSlots = {{
     {0.0f, 35.0f, []() -> ISceneComponent* { return new FallingdropsScene(); }, nullptr},
-    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }, &GrowingTreeScene::hiddenBelow},
+    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }, &GrowingTreeScene::hiddenRegion},
     {37.0f, 70.0f, []() -> ISceneComponent* { return new RunningOffScene(); }, nullptr},
-    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }, &CrashFrameScene::hiddenBelow},
+    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }, &CrashFrameScene::hiddenRegion},
 }};
 
 constexpr std::size_t kMostScenes = 8;
 
+// Area of a hidden rectangle within the square every view lies in.
+float hiddenArea(const gfx::HiddenRect& r)
+{
+    if (r.isEmpty())
+        return 0.0f;
+    const float w = std::min(r.right, 1.0f) - std::max(r.left, -1.0f);
+    const float h = std::min(r.top, 1.0f) - std::max(r.bottom, -1.0f);
+    return w > 0.0f && h > 0.0f ? w * h : 0.0f;
+}
+
 } // namespace
 
 Schedule::SceneInfo::SceneInfo(float startSeconds, float endSeconds, ISceneComponent* ownedScene,
-                               HiddenBelow hides)
-    : start(startSeconds), end(endSeconds), scene(ownedScene), hiddenBelow(hides)
+                               HiddenRegion hides)
+    : start(startSeconds), end(endSeconds), scene(ownedScene), hiddenRegion(hides)
 {
 }
 
 void Schedule::build()
 {
     for (const Slot& slot : kSlots)
-        append(slot.start, slot.end, slot.make(), slot.hiddenBelow);
+        append(slot.start, slot.end, slot.make(), slot.hiddenRegion);
 }
 
-void Schedule::append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenBelow hides)
+void Schedule::append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenRegion hides)
 {
     entries.emplace_back(start, end, scene, hides);
 }
@@ -63,18 +73,20 @@ bool Schedule::drawFrame(float t)
     glClear(GL_COLOR_BUFFER_BIT);
 
     const auto shows = [t](const SceneInfo& entry) { return entry.start <= t && t <= entry.end; };
-    // For each scene, how much of the view the scenes after it hide: the
-    // highest of their levels. (A longer schedule than this holds is drawn
-    // whole.)
-    std::array<float, kMostScenes> hidden{};
-    hidden.fill(gfx::kNothingHidden);
+    // For each scene, the largest part of the view a scene after it hides.
+    // (A longer schedule than this holds is drawn whole.)
+    std::array<gfx::HiddenRect, kMostScenes> hidden{};
+    hidden.fill(gfx::kNothingHiddenRect);
     if (entries.size() <= kMostScenes) {
-        float level = gfx::kNothingHidden;
+        gfx::HiddenRect largest = gfx::kNothingHiddenRect;
         std::size_t i = entries.size();
         for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-            hidden[--i] = level;
-            if (shows(*entry) && entry->hiddenBelow)
-                level = std::max(level, entry->hiddenBelow(t - entry->start));
+            hidden[--i] = largest;
+            if (shows(*entry) && entry->hiddenRegion) {
+                const gfx::HiddenRect region = entry->hiddenRegion(t - entry->start);
+                if (hiddenArea(region) > hiddenArea(largest))
+                    largest = region;
+            }
         }
     }
 
@@ -82,9 +94,11 @@ bool Schedule::drawFrame(float t)
     std::size_t i = 0;
     for (SceneInfo& entry : entries) {
         if (shows(entry)) {
-            const gfx::ScissorAbove visible(hidden[i]);
-            if (!visible.hidesAll())
+            gfx::ScissorOutside visible(hidden[i]);
+            for (int part = 0; part < visible.count(); ++part) {
+                visible.select(part);
                 entry.scene->draw(t - entry.start);
+            }
         }
         if (entry.end > t)
             goesOn = true;

@@ -5,6 +5,7 @@
 // of this knows where t came from.
 
 #include "gfx/ISceneComponent.h"
+#include "gfx/ViewWindow.h"
 
 #include <cstdint>
 #include <list>
@@ -15,23 +16,22 @@ class Schedule
 public:
     struct SceneInfo
     {
-        // The height in the view below which the scene at its local time
-        // paints over all that was drawn before it in the frame
-        // (gfx/ViewWindow.h: kNothingHidden, kAllHidden or a height).
-        using HiddenBelow = float (*)(float localTime);
+        // The part of the view the scene at its local time paints over,
+        // whatever was drawn before it in the frame (gfx/ViewWindow.h).
+        using HiddenRegion = gfx::HiddenRect (*)(float localTime);
 
-        SceneInfo(float start, float end, ISceneComponent* scene, HiddenBelow hides = nullptr);
+        SceneInfo(float start, float end, ISceneComponent* scene, HiddenRegion hides = nullptr);
 
         float start;  // first demo second at which the scene draws
         float end;    // last demo second at which the scene draws
         std::unique_ptr<ISceneComponent> scene;
-        HiddenBelow hiddenBelow;  // null for a scene that never hides others
+        HiddenRegion hiddenRegion;  // null for a scene that never hides others
     };
 
     // Constructs the four scenes in schedule order. Needs a current GL context;
     // the order matters, because constructors continue one random sequence.
     void build();
-    void append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenBelow hides = nullptr);
+    void append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenRegion hides = nullptr);
     void clear();
     bool empty() const { return entries.empty(); }
     const std::list<SceneInfo>& scenes() const { return entries; }
@@ -39,8 +39,9 @@ public:
     // Loads the identity model-view matrix, clears to white and draws every
     // scene whose interval holds t (bounds inclusive) with its local time.
     // What a later scene in the same frame paints over is left out (unless
-    // culling is switched off): a scene wholly, or the part of the view
-    // below a height. The pixels are the same.
+    // culling is switched off): a scene wholly, or a rectangle of the view,
+    // drawing the scene once for each part of the view around it. The pixels
+    // are the same.
     // Returns whether some scene ends after t, that is, whether the demo goes on.
     bool drawFrame(float t);
 

@@ -217,6 +217,64 @@ ScissorAbove::ScissorAbove(float y)
     glScissor(current.viewport[0], current.viewport[1] + firstRow, current.viewport[2], height - firstRow);
 }
 
+ScissorOutside::ScissorOutside(const HiddenRect& hidden)
+{
+    if (!cullingEnabled() || hidden.isEmpty())
+        return;
+    const CurrentTransform current = currentTransform();
+    const ViewWindow exact = windowOf(current, 0.0f);
+    const int width = current.viewport[2];
+    const int height = current.viewport[3];
+    const bool upright = current.projection[0] * current.modelView[0] > 0.0f &&
+                         current.projection[5] * current.modelView[5] > 0.0f;
+    if (!exact.isBounded() || width <= 0 || height <= 0 || !upright)
+        return;
+    // Pixel columns and rows whose centres lie two pixels or more inside.
+    constexpr double kSafety = 2.0;
+    const auto pixels = [](double v, double low, double high, int size) {
+        const double p = (v - low) / (high - low) * size;
+        return std::clamp(p, 0.0, static_cast<double>(size));
+    };
+    const int x0 = static_cast<int>(std::ceil(pixels(hidden.left, exact.left, exact.right, width) + kSafety - 0.5));
+    const int x1 = static_cast<int>(std::floor(pixels(hidden.right, exact.left, exact.right, width) - kSafety - 0.5)) + 1;
+    const int y0 = static_cast<int>(std::ceil(pixels(hidden.bottom, exact.bottom, exact.top, height) + kSafety - 0.5));
+    const int y1 = static_cast<int>(std::floor(pixels(hidden.top, exact.bottom, exact.top, height) - kSafety - 0.5)) + 1;
+    // Infinite edges reach past the view with no safety rows needed.
+    const int left = hidden.left == kNothingHidden ? 0 : std::clamp(x0, 0, width);
+    const int right = hidden.right == kAllHidden ? width : std::clamp(x1, 0, width);
+    const int bottom = hidden.bottom == kNothingHidden ? 0 : std::clamp(y0, 0, height);
+    const int top = hidden.top == kAllHidden ? height : std::clamp(y1, 0, height);
+    if (left >= right || bottom >= top)
+        return;  // no whole pixel hidden: one box, no scissor
+    boxCount = 0;
+    const auto add = [this, &current](int x, int y, int w, int h) {
+        if (w > 0 && h > 0)
+            boxes[static_cast<std::size_t>(boxCount++)] = {current.viewport[0] + x, current.viewport[1] + y, w, h};
+    };
+    add(0, top, width, height - top);
+    add(0, 0, width, bottom);
+    add(0, bottom, left, top - bottom);
+    add(right, bottom, width - right, top - bottom);
+}
+
+void ScissorOutside::select(int k)
+{
+    if (k < 0 || k >= boxCount || (boxCount == 1 && boxes[0][2] == 0))
+        return;
+    const std::array<int, 4>& box = boxes[static_cast<std::size_t>(k)];
+    if (box[2] == 0)
+        return;  // the single box without a scissor
+    scissoring = true;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2], box[3]);
+}
+
+ScissorOutside::~ScissorOutside()
+{
+    if (scissoring)
+        glDisable(GL_SCISSOR_TEST);
+}
+
 ScissorAbove::~ScissorAbove()
 {
     if (scissoring)

@@ -7,6 +7,7 @@
 // picture exactly as it was.
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace gfx {
@@ -84,6 +85,50 @@ constexpr float kAllHidden = std::numeric_limits<float>::infinity();
 // the view below its top edge. False when culling is off or the matrices
 // are not a plain scale and shift.
 bool rectangleHidesViewBelowTop(float left, float right, float bottom, float top);
+
+// A rectangle of the view, in model coordinates, that something drawn later
+// paints over: what is drawn before need not reach it. Infinite edges reach
+// past the view; an empty rectangle hides nothing.
+struct HiddenRect
+{
+    float left;
+    float right;
+    float bottom;
+    float top;
+
+    bool isEmpty() const { return !(left < right && bottom < top); }
+};
+constexpr HiddenRect kNothingHiddenRect = {0.0f, 0.0f, 0.0f, 0.0f};
+constexpr HiddenRect kAllHiddenRect = {kNothingHidden, kAllHidden, kNothingHidden, kAllHidden};
+constexpr HiddenRect hiddenBelow(float y)
+{
+    return {kNothingHidden, kAllHidden, kNothingHidden, y};
+}
+
+// The parts of the viewport outside a hidden rectangle (in the current model
+// coordinates), as up to four scissor boxes in pixels: the rows above it,
+// the rows below it, and the columns left and right of it in between. A
+// pixel counts as hidden only when its centre lies two pixels or more inside
+// the rectangle, against rounding. Drawing once per box (select(k)) reaches
+// every pixel that may be seen once. Without culling, or for an empty
+// rectangle, there is one box and no scissor; for a rectangle over the whole
+// view there are none.
+class ScissorOutside
+{
+public:
+    explicit ScissorOutside(const HiddenRect& hidden);
+    ~ScissorOutside();
+    ScissorOutside(const ScissorOutside&) = delete;
+    ScissorOutside& operator=(const ScissorOutside&) = delete;
+
+    int count() const { return boxCount; }
+    void select(int k);
+
+private:
+    std::array<std::array<int, 4>, 4> boxes{};
+    int boxCount = 1;
+    bool scissoring = false;
+};
 
 // While it lives, drawing reaches only the rows of the view at and above
 // model height `y` in the current coordinates (and a couple of rows more):

@@ -27,11 +27,13 @@ CrashFrameScene::CrashFrameScene()
 
 CrashFrameScene::~CrashFrameScene() = default;
 
-float CrashFrameScene::hiddenBelow(float t)
+gfx::HiddenRect CrashFrameScene::hiddenRegion(float t)
 {
-    // The explosion comes first and its black disk is opaque.
+    // The explosion comes first and its black disk is opaque. (While the disk
+    // is smaller than the view, drawing the scenes before it around it costs
+    // more than the pixels it saves.)
     const bool covered = gfx::cullingEnabled() && Explosion::blackensView(t, gfx::currentViewWindow());
-    return covered ? gfx::kAllHidden : gfx::kNothingHidden;
+    return covered ? gfx::kAllHiddenRect : gfx::kNothingHiddenRect;
 }
 
 void CrashFrameScene::draw(float t)

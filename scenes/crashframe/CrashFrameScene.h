@@ -4,6 +4,7 @@
 // grow out of the centre and bend along the unit circle, then turns white.
 
 #include "gfx/SceneComponents.h"
+#include "gfx/ViewWindow.h"
 
 class CrashFrameScene : public ISceneComponent
 {
@@ -12,10 +13,10 @@ public:
     ~CrashFrameScene() override;
     void draw(float t) override;
 
-    // How much of the view this scene, drawn at local time t, paints over
+    // The part of the view this scene, drawn at local time t, paints over
     // whatever was drawn before it: all of it once the opaque black disk
     // covers the view, else nothing (see gfx/ViewWindow.h).
-    static float hiddenBelow(float t);
+    static gfx::HiddenRect hiddenRegion(float t);
 
 private:
     ComponentList components;

@@ -41,15 +41,24 @@ GrowingTreeScene::GrowingTreeScene()
 
 GrowingTreeScene::~GrowingTreeScene() = default;
 
-float GrowingTreeScene::hiddenBelow(float t)
+gfx::HiddenRect GrowingTreeScene::hiddenRegion(float t)
 {
     const Camera camera = cameraAt(t);
     const Ground::Extent ground = Ground::extent();
     const float x = camera.slides ? camera.x : 0.0f;
     const float y = camera.rises ? camera.y : 0.0f;
-    const bool hides = gfx::rectangleHidesViewBelowTop(ground.left + x, ground.right + x, ground.bottom + y,
-                                                      ground.top + y);
-    return hides ? ground.top + y : gfx::kNothingHidden;
+    if (!gfx::rectangleHidesViewBelowTop(ground.left + x, ground.right + x, ground.bottom + y, ground.top + y))
+        return gfx::kNothingHiddenRect;
+    // While the sky box is opaque it continues the ground upwards, edge to
+    // edge: together they hide what lies below the box's top.
+    constexpr Sky::Extent box = Sky::kBoxExtent;
+    static_assert(box.bottom == Ground::extent().top && box.left == Ground::extent().left &&
+                      box.right == Ground::extent().right,
+                  "the sky box continues the ground");
+    const bool boxOpaque = t >= 0.0f && Sky::boxAt(t).alpha == 1.0f;
+    if (boxOpaque && gfx::rectangleHidesViewBelowTop(ground.left + x, ground.right + x, ground.bottom + y, box.top + y))
+        return gfx::hiddenBelow(box.top + y);
+    return gfx::hiddenBelow(ground.top + y);
 }
 
 void GrowingTreeScene::draw(float t)

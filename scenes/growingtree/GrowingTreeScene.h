@@ -5,6 +5,7 @@
 // the left from 17.7 s.
 
 #include "gfx/SceneComponents.h"
+#include "gfx/ViewWindow.h"
 
 class GrowingTreeScene : public ISceneComponent
 {
@@ -20,10 +21,11 @@ public:
     };
     static Camera cameraAt(float t);
 
-    // The height in the view below which the opaque ground, drawn at local
-    // time t, hides whatever was drawn before the scene: its top edge, while
-    // it spans the view's width and reaches below it (see gfx/ViewWindow.h).
-    static float hiddenBelow(float t);
+    // The part of the view the scene at local time t paints over, whatever
+    // was drawn before it: below the ground's top edge while the opaque
+    // ground spans the view's width and reaches below it, and below the sky
+    // box's top while the box is opaque too (see gfx/ViewWindow.h).
+    static gfx::HiddenRect hiddenRegion(float t);
 
     GrowingTreeScene();  // needs a current GL context
     ~GrowingTreeScene() override;

@@ -52,19 +52,25 @@ void Sky::draw(float t)
     drawSun();
 }
 
-void Sky::drawSkyBox()
+gfx::SkyBand Sky::boxAt(float t)
 {
-    const float u = time - kBoxStart;
-    if (u < 0.0f)
-        return;
+    const float u = t - kBoxStart;
     const float fadeIn = std::clamp(std::min(kBoxFadeIn * u, 1.0f), 0.0f, 1.0f);
     const float v = u - kBoxFadeOutAfter;
     const float fadeOut = v < 0.0f ? 1.0f : v > 1.0f ? 0.0f : 1.0f - v;
     const float w = std::min(kBoxBlueRate * u, 1.0f);
     // The blue range (0.3 - 0.1) is formed in single precision.
     const float blue = w < 0.0f ? kBoxBlueFrom : kBoxBlueFrom + (kBoxBlueTo - kBoxBlueFrom) * w;
-    const gfx::SkyBand band{kBoxRedGreen, kBoxRedGreen, blue, fadeIn * fadeOut, 0.5f, 0.5f};
-    gfx::drawSkyBand(band, [this]() { drawRectangle(); });
+    // The unit rectangle halved and lifted: the extent above.
+    constexpr float kHalfHeight = (kBoxExtent.top - kBoxExtent.bottom) / 2.0f;
+    return {kBoxRedGreen, kBoxRedGreen, blue, fadeIn * fadeOut, kBoxExtent.bottom + kHalfHeight, kHalfHeight};
+}
+
+void Sky::drawSkyBox()
+{
+    if (time - kBoxStart < 0.0f)
+        return;
+    gfx::drawSkyBand(boxAt(time), [this]() { drawRectangle(); });
 }
 
 void Sky::drawDisks()

@@ -5,6 +5,7 @@
 // yellow disks growing from the middle of the horizon, and the sun on its arc.
 
 #include "gfx/ISceneComponent.h"
+#include "gfx/SkyLayers.h"
 
 #include <vector>
 
@@ -25,6 +26,15 @@ public:
     void draw(float t) override;
 
     const std::vector<Drop>& dropList() const { return drops; }
+
+    // The sky box at local time t: its colour and opacity, and its extent in
+    // the scene's coordinates (the upper half of the unit square).
+    static gfx::SkyBand boxAt(float t);
+    struct Extent
+    {
+        float left, right, bottom, top;
+    };
+    static constexpr Extent kBoxExtent = {-1.0f, 1.0f, 0.0f, 1.0f};
 
 private:
     void drawSkyBox();

@@ -135,19 +135,23 @@ struct ClaimingScene : ISceneComponent
     void draw(float) override {}
 };
 
-float hidesAll(float)
+gfx::HiddenRect hidesAll(float)
 {
-    return gfx::kAllHidden;
+    return gfx::kAllHiddenRect;
 }
-float hidesBelowMiddle(float)
+gfx::HiddenRect hidesBelowMiddle(float)
 {
-    return 0.0f;
+    return gfx::hiddenBelow(0.0f);
+}
+gfx::HiddenRect hidesTheMiddle(float)
+{
+    return {-0.5f, 0.5f, -0.5f, 0.5f};
 }
 
 class HiddenScenes : public GlTest
 {
 protected:
-    QImage frameWith(Schedule::SceneInfo::HiddenBelow claim, bool culling)
+    QImage frameWith(Schedule::SceneInfo::HiddenRegion claim, bool culling)
     {
         gfx::setCullingEnabled(culling);
         Schedule schedule;
@@ -188,4 +192,19 @@ TEST_F(HiddenScenes, ASceneHiddenBelowAHeightIsDrawnOnlyAboveIt)
     EXPECT_EQ(frame.pixel(width / 2, height / 2 + 4), kWhite) << "below them";
     EXPECT_EQ(frame.pixel(width / 2, height - 1), kWhite) << "bottom row";
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST)) << "the scissor is switched off again";
+}
+
+// The view around the rectangle in four parts: above, below, left, right.
+TEST_F(HiddenScenes, ASceneHiddenInTheMiddleIsDrawnAroundIt)
+{
+    const QImage frame = frameWith(&hidesTheMiddle, true);
+    EXPECT_EQ(draws, 4);
+    EXPECT_EQ(frame.pixel(width / 2, height / 2), kWhite) << "the middle";
+    EXPECT_EQ(frame.pixel(width / 4 + 3, height / 2), kWhite) << "just inside the left edge, past the safety columns";
+    EXPECT_EQ(frame.pixel(width / 4 - 1, height / 2), kBlack) << "left of it";
+    EXPECT_EQ(frame.pixel(3 * width / 4 + 1, height / 2), kBlack) << "right of it";
+    EXPECT_EQ(frame.pixel(width / 2, height / 4 - 1), kBlack) << "above it";
+    EXPECT_EQ(frame.pixel(width / 2, 3 * height / 4 + 1), kBlack) << "below it";
+    EXPECT_EQ(frame.pixel(0, 0), kBlack);
+    EXPECT_EQ(frame.pixel(width - 1, height - 1), kBlack);
 }
