@@ -85,30 +85,43 @@ RingReach ringReach(const ViewWindow& view, int segments, float x, float y, floa
     return RingReach::Partly;
 }
 
-bool outerRingIsSmaller(const ViewWindow& view, int segments, float x, float y, float r)
+RingCost ringCost(const ViewWindow& view, int segments, float x, float y, float r)
 {
-    if (!view.isBounded() || !view.insideDisk(x, y, inscribedRadius(segments, 4.0f * r)))
-        return false;
-    // Counts of grid points in the ring, in the ring twice its size and in
-    // the hole: a rough measure of the pixels each would fill.
+    RingCost cost{ringReach(view, segments, x, y, r), 0, -1, false, false};
+    if (cost.reach == RingReach::Misses)
+        return cost;
+    cost.holeMeetsView = view.meetsDisk(x, y, r * 1.00001f);
+    cost.outerMeetsView = !view.insideDisk(x, y, inscribedRadius(segments, 2.0f * r));
+    const bool flippable = view.isBounded() && view.insideDisk(x, y, inscribedRadius(segments, 4.0f * r));
+    if (!view.isBounded()) {
+        cost.direct = kRingGridPoints;
+        return cost;
+    }
+    // Grid points in the hole, in the ring and beyond it (in the ring twice
+    // the size, where the window lies inside that one's outer rim).
     constexpr int kGrid = 8;
+    static_assert(kGrid * kGrid == kRingGridPoints, "one count per grid point");
     const double r2 = static_cast<double>(r) * r;
+    int hole = 0;
     int ring = 0;
-    int alternative = 0;
+    int beyond = 0;
     for (int i = 0; i < kGrid; ++i) {
         const double px = view.left + (view.right - view.left) * (i + 0.5) / kGrid - x;
         for (int j = 0; j < kGrid; ++j) {
             const double py = view.bottom + (view.top - view.bottom) * (j + 0.5) / kGrid - y;
             const double d2 = (px * px + py * py) / r2;
             if (d2 < 1.0)
-                ++alternative;  // the hole
+                ++hole;
             else if (d2 < 4.0)
                 ++ring;
             else
-                ++alternative;  // the ring twice the size
+                ++beyond;
         }
     }
-    return alternative < ring;
+    cost.direct = ring;
+    if (flippable)
+        cost.flipped = (cost.holeMeetsView ? hole : 0) + (cost.outerMeetsView ? beyond : 0);
+    return cost;
 }
 
 ViewWindow viewWindowFrom(const float modelView[16], const float projection[16], int width, int height,

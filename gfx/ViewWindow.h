@@ -55,10 +55,23 @@ enum class RingReach {
 };
 RingReach ringReach(const ViewWindow& view, int segments, float x, float y, float r);
 
-// For a ring that meets the window partly: whether the view lies within the
-// outer rim of the ring twice its size, and that ring and the hole together
-// cover less of the window than the ring itself (judged on a grid of points).
-bool outerRingIsSmaller(const ViewWindow& view, int segments, float x, float y, float r);
+// Two ways to invert the stencil under a ring, and roughly what each fills,
+// counted on a grid of kRingGridPoints points over the window:
+// - `direct`: the ring itself;
+// - `flipped`: the whole view inverted (one rectangle, shared by every ring
+//   drawn this way), then the hole and the ring twice the size (its inner
+//   rim is this ring's outer one). Within a window that lies inside the
+//   bigger ring's outer rim, both leave the same parity. -1 where it does not.
+constexpr int kRingGridPoints = 64;
+struct RingCost
+{
+    RingReach reach;
+    int direct;
+    int flipped;
+    bool holeMeetsView;   // whether the flipped way must draw the hole
+    bool outerMeetsView;  // whether it must draw the ring twice the size
+};
+RingCost ringCost(const ViewWindow& view, int segments, float x, float y, float r);
 
 // Pixels added on every side: a smooth line reaches about 1.5 pixels beyond
 // its centre line, a filled edge half a pixel.

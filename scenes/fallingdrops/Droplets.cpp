@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 
 namespace {
 
@@ -49,63 +50,75 @@ void Droplets::drawInvertedCircles()
 void Droplets::drawCircles()
 {
     // Each ring inverts the stencil where it lies, and inversions commute:
-    // only the parity of the rings over a pixel counts. So:
-    // - a ring that misses the view does nothing;
-    // - a ring that covers the whole view inverts every pixel, and two such
-    //   rings cancel;
-    // - a ring is the disk of its outer rim less the disk of its inner rim
-    //   (the hole), so when the view lies within its outer rim it inverts
-    //   every pixel but the hole: invert all, then the hole;
-    // - and when the view lies within twice the outer rim, what the outer rim
-    //   leaves out is the ring of twice the size: invert all, then that ring
-    //   and the hole, if they cover less of the view than the ring itself.
-    // The rims of these shapes are the ring's own, vertex for vertex. What is
-    // left is drawn, then one rectangle over the view if an odd number of
-    // shapes inverted all of it.
+    // only the parity of the shapes over a pixel counts. A ring that misses
+    // the view does nothing. A ring is the disk of its outer rim less the disk
+    // of its inner rim (its hole), and the disk of its outer rim is the whole
+    // view less the ring twice its size, wherever that one's outer rim holds
+    // the view: so the ring may instead invert the whole view, its hole and
+    // the ring twice its size. Big rings mostly over the view fill far less
+    // that way, and every ring drawn that way shares one rectangle over the
+    // view (two cancel). Each ring goes the cheaper way, the rectangle's cost
+    // counted; the rims are the ring's own, vertex for vertex.
     const gfx::ViewWindow view = gfx::currentViewWindow();
-    bool invertAll = false;
-    std::array<const Drop*, dropmotion::kDropCount> holes{};
-    std::size_t holeCount = 0;
+    struct Choice
     {
-        const gfx::VertexArray rings(ringBuffer);
-        const auto drawRing = [&](const Drop& drop, float r) {
-            rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), drop.x, drop.y, r);
-        };
-        for (const Drop& drop : drops) {
-            const float r = dropmotion::ringRadius(drop.phase, time);
-            if (!(r > 0.0f))
-                continue;
-            switch (gfx::ringReach(view, segments, drop.x, drop.y, r)) {
-            case gfx::RingReach::Misses:
-                break;
-            case gfx::RingReach::CoversAll:
-                invertAll = !invertAll;
-                break;
-            case gfx::RingReach::CoversAllButHole:
-                invertAll = !invertAll;
-                holes[holeCount++] = &drop;
-                break;
-            case gfx::RingReach::Partly:
-                if (gfx::outerRingIsSmaller(view, segments, drop.x, drop.y, r)) {
-                    invertAll = !invertAll;
-                    drawRing(drop, 2.0f * r);
-                    holes[holeCount++] = &drop;
-                } else {
-                    drawRing(drop, r);
-                }
-                break;
+        const Drop* drop;
+        float r;
+        gfx::RingCost cost;
+        bool flipped;
+    };
+    std::array<Choice, dropmotion::kDropCount> choices{};
+    std::size_t count = 0;
+    int flips = 0;
+    for (const Drop& drop : drops) {
+        const float r = dropmotion::ringRadius(drop.phase, time);
+        if (!(r > 0.0f) || count == choices.size())
+            continue;
+        const gfx::RingCost cost = gfx::ringCost(view, segments, drop.x, drop.y, r);
+        if (cost.reach == gfx::RingReach::Misses)
+            continue;
+        const bool flipped = cost.flipped >= 0 && cost.flipped < cost.direct;
+        choices[count++] = {&drop, r, cost, flipped};
+        flips += flipped ? 1 : 0;
+    }
+    if (flips % 2 == 1) {
+        // An odd count needs the rectangle, unless turning one ring the other
+        // way costs less than it.
+        Choice* cheapest = nullptr;
+        int least = gfx::kRingGridPoints;
+        for (std::size_t i = 0; i < count; ++i) {
+            const gfx::RingCost& c = choices[i].cost;
+            const int change = c.flipped < 0 ? gfx::kRingGridPoints : std::abs(c.direct - c.flipped);
+            if (change < least) {
+                least = change;
+                cheapest = &choices[i];
             }
         }
-    }
-    if (holeCount > 0) {
-        const gfx::VertexArray disks(diskBuffer);
-        for (std::size_t k = 0; k < holeCount; ++k) {
-            const Drop& drop = *holes[k];
-            disks.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), drop.x, drop.y,
-                             dropmotion::ringRadius(drop.phase, time));
+        if (cheapest) {
+            cheapest->flipped = !cheapest->flipped;
+            flips += cheapest->flipped ? 1 : -1;
         }
     }
-    if (invertAll)
+
+    {
+        const gfx::VertexArray rings(ringBuffer);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Choice& c = choices[i];
+            if (!c.flipped)
+                rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), c.drop->x, c.drop->y, c.r);
+            else if (c.cost.outerMeetsView)
+                rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), c.drop->x, c.drop->y, 2.0f * c.r);
+        }
+    }
+    {
+        const gfx::VertexArray disks(diskBuffer);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Choice& c = choices[i];
+            if (c.flipped && c.cost.holeMeetsView)
+                disks.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), c.drop->x, c.drop->y, c.r);
+        }
+    }
+    if (flips % 2 == 1)
         glRectf(view.left, view.bottom, view.right, view.top);
 }
 

@@ -138,17 +138,25 @@ TEST(RingReach, SortsRingsByWhatTheyDoToTheView)
     EXPECT_EQ(gfx::ringReach(gfx::ViewWindow::everywhere(), kSegments, 0.0f, 0.0f, 0.4f), RingReach::Partly);
 }
 
-TEST(RingReach, PrefersTheDoubledRingAndHoleOnlyWhereTheyCoverLess)
+TEST(RingReach, CountsWhatEachWayOfDrawingARingFills)
 {
     constexpr int kSegments = 360;
     // The view mostly in the band, reaching past its outer rim a little: the
-    // doubled ring touches a sliver, the ring itself nearly all of it.
-    EXPECT_TRUE(gfx::outerRingIsSmaller(kView, kSegments, 0.0f, -1.6f, 1.05f));
-    EXPECT_TRUE(gfx::outerRingIsSmaller(kView, kSegments, 0.0f, -2.0f, 1.3f));
+    // flipped way fills a sliver, the ring itself nearly all of the view.
+    const gfx::RingCost band = gfx::ringCost(kView, kSegments, 0.0f, -2.0f, 1.3f);
+    EXPECT_EQ(band.direct + band.flipped, gfx::kRingGridPoints);
+    EXPECT_LT(band.flipped, band.direct);
+    EXPECT_FALSE(band.holeMeetsView);
     // The view mostly in the hole, the band in its corners: the ring is cheaper.
-    EXPECT_FALSE(gfx::outerRingIsSmaller(kView, kSegments, 0.0f, 0.0f, 1.1f));
-    // The view beyond twice the outer rim: no such stand-in exists.
-    EXPECT_FALSE(gfx::outerRingIsSmaller(kView, kSegments, 0.0f, -1.2f, 0.3f));
+    const gfx::RingCost hole = gfx::ringCost(kView, kSegments, 0.0f, 0.0f, 1.1f);
+    EXPECT_GT(hole.flipped, hole.direct);
+    EXPECT_FALSE(hole.outerMeetsView);
+    // Beyond twice the outer rim there is no flipped way.
+    EXPECT_EQ(gfx::ringCost(kView, kSegments, 0.0f, -1.2f, 0.3f).flipped, -1);
+    // A ring over the whole view costs nothing flipped.
+    const gfx::RingCost all = gfx::ringCost(kView, kSegments, 0.0f, 3.0f, 2.0f);
+    EXPECT_EQ(all.reach, gfx::RingReach::CoversAll);
+    EXPECT_EQ(all.flipped, 0);
 }
 
 TEST(BranchBufferWindow, CountsEverySegmentAndKeepsOnlyThoseThatMayBeSeen)

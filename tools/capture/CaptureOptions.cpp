@@ -87,7 +87,8 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
                                        QStringLiteral("Time every frame of the range and print the figures."));
     const QCommandLineOption straightforward(
         QStringLiteral("straightforward"),
-        QStringLiteral("With --benchmark: regenerate the branches from rand() every frame, as the reference does."));
+        QStringLiteral("With --benchmark: time the straightforward paths the fast ones stand in for: branches "
+                       "regenerated from rand() every frame, nothing culled, the C library's default memory policy."));
     const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("First demo second of the range."),
                                   QStringLiteral("SECONDS"), QStringLiteral("0"));
     const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Demo second at which the range ends."),

@@ -26,7 +26,7 @@ struct CaptureOptions
     double to = 75.0;
     FrameRate fps;
     int crf = 18;
-    bool straightforward = false;  // benchmark the reference generation, not the recorded draws
+    bool straightforward = false;  // benchmark the straightforward paths, not the fast ones
     QString error;  // one line naming the problem; empty when the options are usable
 
     FrameRange range() const { return FrameRange(from, to, fps); }
