@@ -1,5 +1,6 @@
 #include "gfx/ShapeBuffers.h"
 
+#include "gfx/FastPaths.h"
 #include "gfx/ShapeVertices.h"
 #include "gfx/ViewWindow.h"
 
@@ -46,6 +47,19 @@ GLuint createUnitRingBuffer(int segments, Trig trig)
 {
     return createStaticBuffer(ringFloatCount(segments),
                               [=](float* out) { fillUnitRing(out, segments, trig); });
+}
+
+GLuint createDiskTriangulationBuffer(int segments)
+{
+    std::vector<unsigned short> indices(static_cast<std::size_t>(diskTriangulationIndexCount(segments)));
+    fillDiskTriangulation(indices.data(), segments);
+    GLuint name = 0;
+    glGenBuffers(1, &name);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned short)),
+                 indices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return name;
 }
 
 GLuint createRectangleBuffer(float halfSize)
@@ -167,14 +181,24 @@ void fillView(const ViewWindow& view)
         glDisable(GL_SCISSOR_TEST);
 }
 
-void VertexArray::drawDisk(int segments, float x, float y, float s) const
+void VertexArray::drawDisk(int segments, float x, float y, float s, GLuint triangulation) const
 {
     const ViewWindow view = currentViewWindow();
     if (view.insideDisk(x, y, inscribedRadius(segments, s))) {
         fillView(view);
         return;
     }
-    drawPlaced(GL_TRIANGLE_FAN, diskVertexCount(segments), x, y, s);
+    if (triangulation == 0 || !cullingEnabled()) {
+        drawPlaced(GL_TRIANGLE_FAN, diskVertexCount(segments), x, y, s);
+        return;
+    }
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    glScalef(s, s, 1.0f);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, triangulation);
+    glDrawElements(GL_TRIANGLES, diskTriangulationIndexCount(segments), GL_UNSIGNED_SHORT, nullptr);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glPopMatrix();
 }
 
 void drawBuffer(GLuint name, GLenum mode, int count)

@@ -22,6 +22,9 @@ GLuint createStaticBuffer(int floats, const VertexFiller& fill);
 GLuint createUnitDiskBuffer(int segments, Trig trig);
 GLuint createUnitRingBuffer(int segments, Trig trig);
 GLuint createRectangleBuffer(float halfSize);
+// An element buffer with fillDiskTriangulation's indices: drawDisk fills a
+// disk that reaches only part of the view with it, in place of the fan.
+GLuint createDiskTriangulationBuffer(int segments);
 
 // Uploads vertices kept in memory (terrain and ground strips) with GL_STATIC_DRAW.
 GLuint uploadStaticBuffer(const std::vector<float>& vertices);
@@ -55,7 +58,11 @@ public:
     // every pixel exactly once, as one rectangle over the view does: that
     // rectangle is drawn instead, far cheaper in software GL than hundreds
     // of thin triangles reaching across the view.
-    void drawDisk(int segments, float x, float y, float s) const;
+    // With a triangulation buffer (createDiskTriangulationBuffer) and culling
+    // on, a disk that does not cover the view is drawn from it instead of as
+    // a fan: the same pixels, far fewer of them touched twice by thin
+    // triangles.
+    void drawDisk(int segments, float x, float y, float s, GLuint triangulation = 0) const;
 };
 
 // Paints the whole view in the current colour and GL state, as a rectangle

@@ -73,4 +73,41 @@ float inscribedRadius(int segments, float scale)
     return static_cast<float>(edgeDistance * static_cast<double>(scale));
 }
 
+namespace {
+
+// Triangulates the polygon of rim vertices first .. last (an arc closed by
+// its chord): the triangle to the arc's middle, then the two halves.
+unsigned short* triangulateArc(unsigned short* out, int first, int last)
+{
+    if (last - first < 2)
+        return out;
+    const int middle = first + (last - first) / 2;
+    *out++ = static_cast<unsigned short>(first);
+    *out++ = static_cast<unsigned short>(middle);
+    *out++ = static_cast<unsigned short>(last);
+    out = triangulateArc(out, first, middle);
+    return triangulateArc(out, middle, last);
+}
+
+} // namespace
+
+void fillDiskTriangulation(unsigned short* out, int segments)
+{
+    if (segments < 3)
+        return;
+    // The largest triangle between three rim vertices a third of the way
+    // round from each other, then the three arcs between them.
+    const int a = 1;
+    const int b = 1 + segments / 3;
+    const int c = 1 + (2 * segments) / 3;
+    *out++ = static_cast<unsigned short>(a);
+    *out++ = static_cast<unsigned short>(b);
+    *out++ = static_cast<unsigned short>(c);
+    out = triangulateArc(out, a, b);
+    out = triangulateArc(out, b, c);
+    // The last arc closes on the first rim vertex, which the disk stores
+    // twice: as vertex 1 and, after the whole rim, as vertex segments + 1.
+    triangulateArc(out, c, segments + 1);
+}
+
 } // namespace gfx

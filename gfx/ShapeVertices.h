@@ -27,6 +27,15 @@ void fillUnitDisk(float* out, int segments, Trig trig);
 // covering the radii 1 to 2.
 void fillUnitRing(float* out, int segments, Trig trig);
 
+// The rim polygon of a unit disk of `segments` segments cut into
+// segments - 2 triangles (indices of the disk's rim vertices 1 .. segments),
+// splitting each arc at its middle: a few large triangles and slivers along
+// the rim only, where the fan has hundreds of thin ones all reaching the
+// centre. Both fill the same polygon, each pixel once. Fills
+// diskTriangulationIndexCount(segments) indices.
+constexpr int diskTriangulationIndexCount(int segments) { return segments < 3 ? 0 : 3 * (segments - 2); }
+void fillDiskTriangulation(unsigned short* out, int segments);
+
 // A radius within which the rim polygon of a unit shape of `segments`
 // segments, scaled by `scale`, covers everything: the distance of its edges
 // from the centre, less a little for the rim's rounding to float. Zero for

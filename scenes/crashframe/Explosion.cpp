@@ -16,7 +16,8 @@ constexpr float kWhiteFadeIn = 0.4f;  // opaque after 2.5 s
 } // namespace
 
 Explosion::Explosion()
-    : diskBuffer(gfx::createUnitDiskBuffer(segments, gfx::Trig::Double))
+    : diskBuffer(gfx::createUnitDiskBuffer(segments, gfx::Trig::Double)),
+      diskTriangles(gfx::createDiskTriangulationBuffer(segments))
 {
 }
 
@@ -59,7 +60,7 @@ void Explosion::drawDisk(float t)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     {
         const gfx::VertexArray disk(diskBuffer);
-        disk.drawDisk(segments, 0.0f, 0.0f, radiusAt(t));
+        disk.drawDisk(segments, 0.0f, 0.0f, radiusAt(t), diskTriangles);
     }
     glDisable(GL_BLEND);
 }

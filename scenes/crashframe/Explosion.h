@@ -34,4 +34,5 @@ private:
 
     int segments = kSegments;
     unsigned int diskBuffer = 0;
+    unsigned int diskTriangles = 0;  // the disk's rim as few large triangles
 };

@@ -33,6 +33,7 @@ Sky::Sky()
 {
     rectangleBuffer = gfx::createRectangleBuffer(1.0f);
     diskBuffer = gfx::createUnitDiskBuffer(segments, gfx::Trig::Double);
+    diskTriangles = gfx::createDiskTriangulationBuffer(segments);
     drops.reserve(kDropCount);
     for (int k = 0; k < kDropCount; ++k) {
         // Double precision with 0.3 as its float value, rounded.
@@ -84,7 +85,7 @@ void Sky::drawDisks()
             const float r = time * kDiskGrowth + drop.phase;
             if (r < 0.0f)
                 continue;
-            disk.drawDisk(segments, -drop.x, -drop.y, r);
+            disk.drawDisk(segments, -drop.x, -drop.y, r, diskTriangles);
         }
     }
     glDisable(GL_BLEND);

@@ -44,6 +44,7 @@ private:
 
     std::vector<Drop> drops;
     unsigned int diskBuffer = 0;
+    unsigned int diskTriangles = 0;  // the disk's rim as few large triangles
     unsigned int rectangleBuffer = 0;
     float time = 0.0f;
     int segments = 360;

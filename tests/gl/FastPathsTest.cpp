@@ -33,7 +33,7 @@ void* allocate(std::size_t size)
 // disks larger than the view (15, 25, 36 s), the black disk hiding the
 // running off scene (63.5, 69.9 s) and the white view at the end (72.5 s on).
 constexpr float kTimes[] = {5.0f,  15.0f, 18.0f, 25.0f, 26.0f, 33.0f, 36.0f, 38.5f, 45.0f,
-                            52.0f, 61.0f, 63.5f, 65.0f, 69.9f, 71.0f, 72.5f, 73.5f, 75.0f};
+                            52.0f, 61.0f, 62.0f, 63.5f, 65.0f, 69.9f, 71.0f, 72.5f, 73.5f, 75.0f};
 
 struct FastPathSwitches
 {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using gfx::Trig;
@@ -106,4 +108,49 @@ TEST(ShapeVertices, RectangleIsATriangleStripOfTheHalfSize)
     const float expected[] = {-100, -100, 100, -100, -100, 100, 100, 100};
     for (int i = 0; i < gfx::kRectangleFloatCount; ++i)
         EXPECT_EQ(rectangle[i], expected[i]);
+}
+
+// The disk cut into a few large triangles covers the rim polygon exactly: as
+// many triangles as any triangulation has, every rim edge in exactly one of
+// them, no triangle turned over and their areas adding up to the polygon's.
+TEST(DiskTriangulation, CutsTheRimPolygonIntoTrianglesThatTileIt)
+{
+    for (const int segments : {3, 4, 7, 64, 360}) {
+        std::vector<float> disk(static_cast<std::size_t>(gfx::diskFloatCount(segments)));
+        gfx::fillUnitDisk(disk.data(), segments, gfx::Trig::Double);
+        std::vector<unsigned short> indices(static_cast<std::size_t>(gfx::diskTriangulationIndexCount(segments)));
+        gfx::fillDiskTriangulation(indices.data(), segments);
+        ASSERT_EQ(indices.size(), static_cast<std::size_t>(3 * (segments - 2)));
+
+        const auto x = [&](int i) { return static_cast<double>(disk[static_cast<std::size_t>(2 * i)]); };
+        const auto y = [&](int i) { return static_cast<double>(disk[static_cast<std::size_t>(2 * i + 1)]); };
+        // The rim runs from vertex 1 round to vertex segments + 1, the same point.
+        const auto rimSlot = [segments](int i) { return i == segments + 1 ? 1 : i; };
+        std::vector<int> rimEdgeUses(static_cast<std::size_t>(segments + 1), 0);
+        double area = 0.0;
+        for (std::size_t t = 0; t < indices.size(); t += 3) {
+            const int a = indices[t];
+            const int b = indices[t + 1];
+            const int c = indices[t + 2];
+            for (const int v : {a, b, c})
+                ASSERT_TRUE(v >= 1 && v <= segments + 1) << "only rim vertices";
+            const double twice = (x(b) - x(a)) * (y(c) - y(a)) - (x(c) - x(a)) * (y(b) - y(a));
+            EXPECT_GT(twice, 0.0) << "counter-clockwise, with area";
+            area += twice / 2.0;
+            for (const auto& edge : {std::make_pair(a, b), std::make_pair(b, c), std::make_pair(a, c)}) {
+                const int lo = std::min(rimSlot(edge.first), rimSlot(edge.second));
+                const int hi = std::max(rimSlot(edge.first), rimSlot(edge.second));
+                if (hi == lo + 1)
+                    ++rimEdgeUses[static_cast<std::size_t>(lo)];
+                else if (lo == 1 && hi == segments)
+                    ++rimEdgeUses[static_cast<std::size_t>(segments)];  // the edge that closes the rim
+            }
+        }
+        for (int i = 1; i <= segments; ++i)
+            EXPECT_EQ(rimEdgeUses[static_cast<std::size_t>(i)], 1) << "rim edge " << i << " of " << segments;
+        double polygon = 0.0;
+        for (int i = 1; i <= segments; ++i)
+            polygon += (x(i) * y(i + 1) - x(i + 1) * y(i)) / 2.0;
+        EXPECT_NEAR(area, polygon, 1e-9) << segments << " segments";
+    }
 }
