@@ -238,6 +238,12 @@ private:
             overflow = true;
             return;
         }
+        if (culling && !mayReachWindow(1, x, y, length)) {
+            // Made but never kept: counted, its two draws passed over.
+            draws += kDrawCounts[1];
+            buffer.used += kFloatsPerSegment;
+            return;
+        }
         if (growth < 1.0f)
             length *= growth;
         float c;
