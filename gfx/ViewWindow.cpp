@@ -178,6 +178,44 @@ ViewWindow windowOf(const CurrentTransform& current, float marginPixels)
 
 } // namespace
 
+namespace {
+
+// The scissor box in force, if any.
+bool currentScissor(std::array<int, 4>& box)
+{
+    if (glIsEnabled(GL_SCISSOR_TEST) != GL_TRUE)
+        return false;
+    std::array<GLint, 4> b{};
+    glGetIntegerv(GL_SCISSOR_BOX, b.data());
+    box = {b[0], b[1], b[2], b[3]};
+    return true;
+}
+
+// Sets `box`, kept within `outer` when there is one.
+void setScissorWithin(std::array<int, 4> box, bool hasOuter, const std::array<int, 4>& outer)
+{
+    if (hasOuter) {
+        const int x0 = std::max(box[0], outer[0]);
+        const int y0 = std::max(box[1], outer[1]);
+        const int x1 = std::min(box[0] + box[2], outer[0] + outer[2]);
+        const int y1 = std::min(box[1] + box[3], outer[1] + outer[3]);
+        box = {x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
+    }
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2], box[3]);
+}
+
+// Puts back what was in force before.
+void restoreScissor(bool hadOuter, const std::array<int, 4>& outer)
+{
+    if (hadOuter)
+        glScissor(outer[0], outer[1], outer[2], outer[3]);
+    else
+        glDisable(GL_SCISSOR_TEST);
+}
+
+} // namespace
+
 ViewWindow currentViewWindow()
 {
     if (!cullingEnabled())
@@ -226,8 +264,9 @@ ScissorAbove::ScissorAbove(float y)
     if (firstRow <= 0)
         return;
     scissoring = true;
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(current.viewport[0], current.viewport[1] + firstRow, current.viewport[2], height - firstRow);
+    outerScissor = currentScissor(outerBox);
+    setScissorWithin({current.viewport[0], current.viewport[1] + firstRow, current.viewport[2], height - firstRow},
+                     outerScissor, outerBox);
 }
 
 ScissorOutside::ScissorOutside(const HiddenRect& hidden)
@@ -277,21 +316,22 @@ void ScissorOutside::select(int k)
     const std::array<int, 4>& box = boxes[static_cast<std::size_t>(k)];
     if (box[2] == 0)
         return;  // the single box without a scissor
+    if (!scissoring)
+        outerScissor = currentScissor(outerBox);
     scissoring = true;
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(box[0], box[1], box[2], box[3]);
+    setScissorWithin(box, outerScissor, outerBox);
 }
 
 ScissorOutside::~ScissorOutside()
 {
     if (scissoring)
-        glDisable(GL_SCISSOR_TEST);
+        restoreScissor(outerScissor, outerBox);
 }
 
 ScissorAbove::~ScissorAbove()
 {
     if (scissoring)
-        glDisable(GL_SCISSOR_TEST);
+        restoreScissor(outerScissor, outerBox);
 }
 
 } // namespace gfx

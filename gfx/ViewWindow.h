@@ -141,7 +141,12 @@ private:
     std::array<std::array<int, 4>, 4> boxes{};
     int boxCount = 1;
     bool scissoring = false;
+    bool outerScissor = false;  // a scissor box was already set: stay within it, and put it back
+    std::array<int, 4> outerBox{};
 };
+
+// Both scissor classes nest: a box set while another is in force is kept
+// within it, and the outer one is in force again when the inner one ends.
 
 // While it lives, drawing reaches only the rows of the view at and above
 // model height `y` in the current coordinates (and a couple of rows more):
@@ -161,6 +166,8 @@ public:
 private:
     bool scissoring = false;
     bool all = false;
+    bool outerScissor = false;  // a scissor box was already set: stay within it, and put it back
+    std::array<int, 4> outerBox{};
 };
 
 } // namespace gfx

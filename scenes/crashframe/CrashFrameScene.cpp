@@ -2,6 +2,7 @@
 
 #include "gfx/FastPaths.h"
 #include "gfx/Gl.h"
+#include "gfx/ShapeVertices.h"
 #include "gfx/ViewWindow.h"
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/Explosion.h"
@@ -11,6 +12,9 @@
 namespace {
 
 // Right, up, left and down. Each angle is also its frame's seed, through its bits.
+// Half the side of the square inside a circle of radius 1, rounded down.
+constexpr float kHalfSquareInCircle = 0.7071f;
+
 constexpr std::array<float, 4> kFrameAngles = {0.0f, 1.5707964f, 3.1415927f, -1.5707964f};
 
 } // namespace
@@ -29,11 +33,14 @@ CrashFrameScene::~CrashFrameScene() = default;
 
 gfx::HiddenRect CrashFrameScene::hiddenRegion(float t)
 {
-    // The explosion comes first and its black disk is opaque. (While the disk
-    // is smaller than the view, drawing the scenes before it around it costs
-    // more than the pixels it saves.)
-    const bool covered = gfx::cullingEnabled() && Explosion::blackensView(t, gfx::currentViewWindow());
-    return covered ? gfx::kAllHiddenRect : gfx::kNothingHiddenRect;
+    // The explosion comes first and its black disk is opaque: it hides the
+    // square inside it, and the whole view once it covers it.
+    if (!gfx::cullingEnabled())
+        return gfx::kNothingHiddenRect;
+    if (Explosion::blackensView(t, gfx::currentViewWindow()))
+        return gfx::kAllHiddenRect;
+    const float half = gfx::inscribedRadius(Explosion::kSegments, Explosion::radiusAt(t)) * kHalfSquareInCircle;
+    return half > 0.0f ? gfx::HiddenRect{-half, half, -half, half} : gfx::kNothingHiddenRect;
 }
 
 void CrashFrameScene::draw(float t)

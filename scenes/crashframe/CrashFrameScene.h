@@ -14,8 +14,8 @@ public:
     void draw(float t) override;
 
     // The part of the view this scene, drawn at local time t, paints over
-    // whatever was drawn before it: all of it once the opaque black disk
-    // covers the view, else nothing (see gfx/ViewWindow.h).
+    // whatever was drawn before it: the square inside the opaque black disk,
+    // and all of the view once the disk covers it (see gfx/ViewWindow.h).
     static gfx::HiddenRect hiddenRegion(float t);
 
 private:

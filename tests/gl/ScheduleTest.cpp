@@ -3,6 +3,7 @@
 #include "gfx/ViewWindow.h"
 #include "support/GlTestContext.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -207,4 +208,23 @@ TEST_F(HiddenScenes, ASceneHiddenInTheMiddleIsDrawnAroundIt)
     EXPECT_EQ(frame.pixel(width / 2, 3 * height / 4 + 1), kBlack) << "below it";
     EXPECT_EQ(frame.pixel(0, 0), kBlack);
     EXPECT_EQ(frame.pixel(width - 1, height - 1), kBlack);
+}
+
+// A scene scissored around a hidden part may scissor again inside: the inner
+// box stays within the outer one, and the outer one is back when it ends.
+TEST_F(HiddenScenes, ScissorsNestWithinEachOther)
+{
+    const gfx::ScissorAbove outer(0.0f);
+    std::array<GLint, 4> outerBox{};
+    glGetIntegerv(GL_SCISSOR_BOX, outerBox.data());
+    {
+        const gfx::ScissorAbove inner(-0.5f);
+        std::array<GLint, 4> innerBox{};
+        glGetIntegerv(GL_SCISSOR_BOX, innerBox.data());
+        EXPECT_EQ(innerBox, outerBox) << "the inner box would reach below the outer one";
+    }
+    std::array<GLint, 4> after{};
+    glGetIntegerv(GL_SCISSOR_BOX, after.data());
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    EXPECT_EQ(after, outerBox);
 }
