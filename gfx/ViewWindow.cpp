@@ -311,11 +311,11 @@ ScissorOutside::ScissorOutside(const HiddenRect& hidden)
 
 void ScissorOutside::select(int k)
 {
-    if (k < 0 || k >= boxCount || (boxCount == 1 && boxes[0][2] == 0))
+    if (k < 0 || k >= boxCount)
         return;
     const std::array<int, 4>& box = boxes[static_cast<std::size_t>(k)];
     if (box[2] == 0)
-        return;  // the single box without a scissor
+        return;  // the single box that limits nothing
     if (!scissoring)
         outerScissor = currentScissor(outerBox);
     scissoring = true;
