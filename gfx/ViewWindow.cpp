@@ -239,36 +239,6 @@ bool rectangleHidesViewBelowTop(float left, float right, float bottom, float top
            top > exact.bottom;
 }
 
-ScissorAbove::ScissorAbove(float y)
-{
-    if (!cullingEnabled() || !(y > kNothingHidden))
-        return;
-    const CurrentTransform current = currentTransform();
-    const ViewWindow exact = windowOf(current, 0.0f);
-    const int height = current.viewport[3];
-    // Rows count from the bottom of the viewport: larger y must lie higher.
-    const bool upright = current.projection[5] * current.modelView[5] > 0.0f;
-    if (!exact.isBounded() || height <= 0 || !upright)
-        return;
-    int firstRow = 0;
-    if (y >= exact.top) {
-        all = true;
-        firstRow = height;
-    } else {
-        // Rows whose centres lie below y are covered later; keep two rows
-        // more than that, against rounding.
-        const double row = (static_cast<double>(y) - exact.bottom) / (static_cast<double>(exact.top) - exact.bottom) *
-                           height;
-        firstRow = static_cast<int>(std::clamp(std::floor(row) - 2.0, 0.0, static_cast<double>(height)));
-    }
-    if (firstRow <= 0)
-        return;
-    scissoring = true;
-    outerScissor = currentScissor(outerBox);
-    setScissorWithin({current.viewport[0], current.viewport[1] + firstRow, current.viewport[2], height - firstRow},
-                     outerScissor, outerBox);
-}
-
 ScissorOutside::ScissorOutside(const HiddenRect& hidden)
 {
     if (!cullingEnabled() || hidden.isEmpty())
@@ -283,9 +253,12 @@ ScissorOutside::ScissorOutside(const HiddenRect& hidden)
         return;
     // Pixel columns and rows whose centres lie two pixels or more inside.
     constexpr double kSafety = 2.0;
+    // (Edges far beyond the view count as a few pixels beyond it, where every
+    // pixel is inside by more than the safety margin.)
     const auto pixels = [](double v, double low, double high, int size) {
         const double p = (v - low) / (high - low) * size;
-        return std::clamp(p, 0.0, static_cast<double>(size));
+        constexpr double kBeyond = kSafety + 2.0;
+        return std::clamp(p, -kBeyond, static_cast<double>(size) + kBeyond);
     };
     const int x0 = static_cast<int>(std::ceil(pixels(hidden.left, exact.left, exact.right, width) + kSafety - 0.5));
     const int x1 = static_cast<int>(std::floor(pixels(hidden.right, exact.left, exact.right, width) - kSafety - 0.5)) + 1;
@@ -323,12 +296,6 @@ void ScissorOutside::select(int k)
 }
 
 ScissorOutside::~ScissorOutside()
-{
-    if (scissoring)
-        restoreScissor(outerScissor, outerBox);
-}
-
-ScissorAbove::~ScissorAbove()
 {
     if (scissoring)
         restoreScissor(outerScissor, outerBox);

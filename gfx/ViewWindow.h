@@ -88,8 +88,8 @@ ViewWindow viewWindowFrom(const float modelView[16], const float projection[16],
 // culling is switched off (gfx/FastPaths.h).
 ViewWindow currentViewWindow();
 
-// Everything in the view below model height `y` that is hidden by what is
-// drawn later: minus infinity for nothing, plus infinity for the whole view.
+// Heights in the view below which what is drawn later hides everything:
+// minus infinity for nothing, plus infinity for the whole view.
 constexpr float kNothingHidden = -std::numeric_limits<float>::infinity();
 constexpr float kAllHidden = std::numeric_limits<float>::infinity();
 
@@ -135,37 +135,15 @@ public:
     ScissorOutside& operator=(const ScissorOutside&) = delete;
 
     int count() const { return boxCount; }
+    bool hidesAll() const { return boxCount == 0; }
+    // Scissors to box k, kept within any box already in force; the one in
+    // force before is back when this ends. Nests.
     void select(int k);
 
 private:
     std::array<std::array<int, 4>, 4> boxes{};
     int boxCount = 1;
     bool scissoring = false;
-    bool outerScissor = false;  // a scissor box was already set: stay within it, and put it back
-    std::array<int, 4> outerBox{};
-};
-
-// Both scissor classes nest: a box set while another is in force is kept
-// within it, and the outer one is in force again when the inner one ends.
-
-// While it lives, drawing reaches only the rows of the view at and above
-// model height `y` in the current coordinates (and a couple of rows more):
-// the rest is hidden by what is drawn later. Plus infinity draws nothing at
-// all; minus infinity (or culling off) limits nothing.
-class ScissorAbove
-{
-public:
-    explicit ScissorAbove(float y);
-    ~ScissorAbove();
-    ScissorAbove(const ScissorAbove&) = delete;
-    ScissorAbove& operator=(const ScissorAbove&) = delete;
-
-    // Whether nothing at all can be seen: the caller may skip its drawing.
-    bool hidesAll() const { return all; }
-
-private:
-    bool scissoring = false;
-    bool all = false;
     bool outerScissor = false;  // a scissor box was already set: stay within it, and put it back
     std::array<int, 4> outerBox{};
 };

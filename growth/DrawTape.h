@@ -85,4 +85,12 @@ private:
 // that is fewer. A NaN budget, which the loop would never finish, gives `limit`.
 int mainBranchSteps(float budget, int limit);
 
+// Hands out a tape's draws in order, advancing the caller's pointer: the
+// stand-in for rndn() (and rnd()) in a replayed generation.
+struct TapeDraw
+{
+    const float*& next;
+    float operator()() const { return *next++; }
+};
+
 } // namespace growth

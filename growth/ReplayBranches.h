@@ -239,9 +239,7 @@ private:
             return;
         }
         if (culling && !mayReachWindow(1, x, y, length)) {
-            // Made but never kept: counted, its two draws passed over.
-            draws += kDrawCounts[1];
-            buffer.used += kFloatsPerSegment;
+            skipUnseenSubtree(1, growth);
             return;
         }
         if (growth < 1.0f)

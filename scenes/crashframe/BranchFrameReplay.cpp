@@ -27,16 +27,10 @@ void recordStep(growth::DrawTape::Recorder& tape)
 }
 
 
-struct TapeDraw
-{
-    const float*& next;
-    float operator()() const { return *next++; }
-};
-
 // BranchFrame's steps of the main-branch loop, with the same operations, drawing from the tape.
 struct ReplaySteps
 {
-    TapeDraw draw;
+    growth::TapeDraw draw;
     growth::ReplayBranches<kKind>& sides;
     float time;
 
@@ -81,7 +75,7 @@ bool BranchFrameReplay::generate(growth::BranchBuffer& buffer, float t) const
 
     const float* next = tape.draws();
     growth::ReplayBranches<kKind> sides(buffer, next, t, tape.draws(), turns.data());
-    const ReplaySteps replay{TapeDraw{next}, sides, t};
+    const ReplaySteps replay{growth::TapeDraw{next}, sides, t};
     growth::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle, kSegmentLength);
     if (growth::replayFellShort(buffer, sides.overflowed())) {
         buffer.restart();

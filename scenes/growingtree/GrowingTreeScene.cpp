@@ -76,10 +76,13 @@ void GrowingTreeScene::draw(float t)
     {
         const Ground::Extent ground = Ground::extent();
         const bool hides = gfx::rectangleHidesViewBelowTop(ground.left, ground.right, ground.bottom, ground.top);
-        const gfx::ScissorAbove visible(hides ? ground.top : gfx::kNothingHidden);
+        // A height gives at most one part of the view to draw.
+        gfx::ScissorOutside visible(hides ? gfx::hiddenBelow(ground.top) : gfx::kNothingHiddenRect);
         std::shared_ptr<ISceneComponent> sky = *component++;
-        if (!visible.hidesAll())
+        if (!visible.hidesAll()) {
+            visible.select(0);
             sky->draw(t);
+        }
     }
     for (; component != components.end(); ++component) {
         std::shared_ptr<ISceneComponent> next = *component;

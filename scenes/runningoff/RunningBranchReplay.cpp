@@ -24,16 +24,10 @@ void recordStep(growth::DrawTape::Recorder& tape)
     tape.normals(1 + kSideBranches * kSideDraws + 1);
 }
 
-struct TapeDraw
-{
-    const float*& next;
-    float operator()() const { return *next++; }
-};
-
 // RunningBranch's steps of the main-branch loop, with the same operations, drawing from the tape.
 struct ReplaySteps
 {
-    TapeDraw draw;
+    growth::TapeDraw draw;
     growth::ReplayBranches<kKind>& sides;
     const std::vector<float>& ground;
     float time;
@@ -69,7 +63,7 @@ bool RunningBranchReplay::generate(growth::BranchBuffer& buffer, const std::vect
 
     const float* next = tape.draws();
     growth::ReplayBranches<kKind> sides(buffer, next, 0.0f);
-    const ReplaySteps replay{TapeDraw{next}, sides, ground, t};
+    const ReplaySteps replay{growth::TapeDraw{next}, sides, ground, t};
     growth::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, kStartX, kStartY, kStartAngle,
                                kSegmentLength);
     if (growth::replayFellShort(buffer, sides.overflowed())) {

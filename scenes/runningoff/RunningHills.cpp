@@ -115,9 +115,12 @@ void RunningHills::draw(float t)
     planLayers();
     {
         // The opaque hills paint over the sky box's lower part.
-        const gfx::ScissorAbove visible(hiddenByLayersFrom(0));
-        if (!visible.hidesAll())
+        // A height gives at most one part of the view to draw.
+        gfx::ScissorOutside visible(gfx::hiddenBelow(hiddenByLayersFrom(0)));
+        if (!visible.hidesAll()) {
+            visible.select(0);
             drawSkyBox();
+        }
     }
     drawHills();
     drawSun();
@@ -202,9 +205,10 @@ void RunningHills::drawHills()
             // Only the few columns in view (the strip is 800 units long), and
             // only above what the nearer layers paint over.
             const StripRange strip = i < plans.size() ? plans[i].strip : StripRange{0, vertexCount};
-            const gfx::ScissorAbove visible(hiddenByLayersFrom(i + 1));
+            gfx::ScissorOutside visible(gfx::hiddenBelow(hiddenByLayersFrom(i + 1)));
             if (strip.vertexCount == 0 || visible.hidesAll())
                 continue;
+            visible.select(0);
             glColor4f(place.grey, place.grey, place.grey, 1.0f);
             glPushMatrix();
             glScalef(inv, inv, 1.0f);

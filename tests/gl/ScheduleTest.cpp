@@ -214,11 +214,13 @@ TEST_F(HiddenScenes, ASceneHiddenInTheMiddleIsDrawnAroundIt)
 // box stays within the outer one, and the outer one is back when it ends.
 TEST_F(HiddenScenes, ScissorsNestWithinEachOther)
 {
-    const gfx::ScissorAbove outer(0.0f);
+    gfx::ScissorOutside outer(gfx::hiddenBelow(0.0f));
+    outer.select(0);
     std::array<GLint, 4> outerBox{};
     glGetIntegerv(GL_SCISSOR_BOX, outerBox.data());
     {
-        const gfx::ScissorAbove inner(-0.5f);
+        gfx::ScissorOutside inner(gfx::hiddenBelow(-0.5f));
+        inner.select(0);
         std::array<GLint, 4> innerBox{};
         glGetIntegerv(GL_SCISSOR_BOX, innerBox.data());
         EXPECT_EQ(innerBox, outerBox) << "the inner box would reach below the outer one";
