@@ -66,6 +66,15 @@ struct WorstFrame
         }
     }
 
+    // Segments stored for drawing (all of them but on the view's path).
+    int kept(float demoTime) const
+    {
+        int count = demoTime <= 70.0f ? running.kept : 0;
+        for (const growth::BranchBuffer& b : frames)
+            count += b.kept;
+        return count / growth::kFloatsPerSegment;
+    }
+
     int segments(float demoTime) const
     {
         int count = demoTime <= 70.0f ? running.used : 0;
@@ -92,6 +101,7 @@ void runWorstFrame(benchmark::State& state, Path path)
         benchmark::ClobberMemory();
     }
     state.counters["segments"] = frame.segments(demoTime);
+    state.counters["kept"] = frame.kept(demoTime);
     state.counters["ns_per_segment"] = benchmark::Counter(
         static_cast<double>(frame.segments(demoTime)) * static_cast<double>(state.iterations()),
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

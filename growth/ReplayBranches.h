@@ -6,12 +6,15 @@
 //
 // What it saves, and why each saving is exact:
 // - draws are read from the tape instead of computed: the tape holds the very
-//   values rndn() would return;
+//   values rndn() would return, and where a branch's draws start follows from
+//   the levels before it;
 // - a subtree whose growth is 0 or less writes nothing (its growth only falls
-//   further down), so it is skipped whole and the tape advanced by the draws it
-//   would have made, which depend only on its level;
+//   further down), so it is skipped whole, and so is one whose reach misses
+//   the buffer's window;
 // - the branch frame's double-precision cos/sin come from growth/ExactTrig.h,
 //   which returns the library's floats;
+// - the last three segments under a level-2 branch of that kind (its two
+//   twigs and its continuation) are made side by side in SSE lanes;
 // - every other operation is the reference's, in the same precision and order.
 //
 // The reference stops writing when the buffer is full, and a full buffer also
@@ -30,6 +33,12 @@
 #include <cmath>
 #include <cstddef>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define UMBRAFEN_TWIG_LANES 1
+#else
+#define UMBRAFEN_TWIG_LANES 0
+#endif
 #if defined(__SSE__) || defined(_M_X64)
 #include <xmmintrin.h>
 #endif
@@ -84,7 +93,8 @@ public:
             return;
         if constexpr (branchVariant(kind).doublePrecisionTrig)
             directions[static_cast<std::size_t>(level)] = approxCosSin(angle);
-        growLevel(level, growth, x, y, angle, length);
+        growLevel(draws, level, growth, x, y, angle, length);
+        draws += kDrawCounts[static_cast<std::size_t>(level)];
     }
 
 private:
@@ -92,7 +102,10 @@ private:
     // `angle` for the kind that rounds them from double; the others ignore it.
     // (A slot per level rather than an argument: the two doubles travel as one
     // 16-byte value, which an argument split in two registers would stall.)
-    void growLevel(int level, float growth, float x, float y, float angle, float length)
+    // `d` points at the branch's own draw; where each part of the subtree
+    // finds its draws follows from the levels alone, so nothing is counted on
+    // the way (the caller advances past the whole subtree).
+    void growLevel(const float* d, int level, float growth, float x, float y, float angle, float length)
     {
         constexpr const BranchVariant& variant = branchVariant(kind);
         CosSinApprox direction{};
@@ -101,12 +114,9 @@ private:
         for (;;) {
             if (level <= 0)
                 return;
-            if (!(growth > 0.0f)) {
-                // Nothing below is written: skip the subtree, continuation included.
-                draws += kDrawCounts[static_cast<std::size_t>(level)];
-                return;
-            }
-            if (culling && level >= 2 && !mayReachWindow(level, x, y, length)) {
+            if (!(growth > 0.0f))
+                return;  // nothing below is written, continuation included
+            if (culling && level >= 2 && !mayReachWindow(d, level, x, y, length)) {
                 skipUnseenSubtree(level, growth);
                 return;
             }
@@ -127,7 +137,7 @@ private:
                 s = std::sin(angle);
             }
 
-            const double r = *draws++;
+            const double r = d[0];
             const double factor = std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5);
             length = static_cast<float>(static_cast<double>(length) * factor);
 
@@ -135,52 +145,61 @@ private:
             const float dy = s * length;
             buffer.appendSegment(x, y, x + dx, y + dy);
 
-            if (level == 1) {
-                // A twig: its children have level 0 and return at once, but
-                // the second draw is still made.
-                if constexpr (variant.randomContinuation)
-                    ++draws;
-                return;
-            }
+            if (level == 1)
+                return;  // a twig: its children have level 0 and return at once
 
             const int childLevel = level - 1;
+            const int childDraws = kDrawCounts[static_cast<std::size_t>(childLevel)];
+            const float* firstDraws = d + 1;
+            const float* secondDraws = firstDraws + childDraws;
+            const float* afterChildren = secondDraws + childDraws;
             const float childGrowth = growth - 1.0f;
             const double parentAngle = angle;
             const Thirds along = thirds(dx, dy);
             const float firstAngle = static_cast<float>(parentAngle + variant.firstAngle + firstSway);
             const float secondAngle = static_cast<float>(parentAngle + variant.secondAngle + secondSway);
+#if UMBRAFEN_TWIG_LANES
+            if constexpr (variant.doublePrecisionTrig) {
+                if (childLevel == 1 && buffer.used + 3 * kFloatsPerSegment <= buffer.capacity) {
+                    lastTwigs(d, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+                    return;
+                }
+            }
+#endif
             CosSinApprox& childDirection = directions[static_cast<std::size_t>(childLevel)];
             if constexpr (variant.doublePrecisionTrig)
                 childDirection = turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway,
                                               firstTurn.c, firstTurn.s);
             // Twigs are two thirds of a tree: written in place, without a call.
             if (childLevel == 1)
-                twig(childGrowth, x + along.dx1, y + along.dy1, firstAngle, length * variant.firstLength,
+                twig(firstDraws, childGrowth, x + along.dx1, y + along.dy1, firstAngle, length * variant.firstLength,
                      childDirection);
             else
-                growLevel(childLevel, childGrowth, x + along.dx1, y + along.dy1, firstAngle,
+                growLevel(firstDraws, childLevel, childGrowth, x + along.dx1, y + along.dy1, firstAngle,
                           length * variant.firstLength);
             if constexpr (variant.doublePrecisionTrig)
                 childDirection = turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway,
                                               secondTurn.c, secondTurn.s);
             if (childLevel == 1)
-                twig(childGrowth, x + along.dx2, y + along.dy2, secondAngle, length * variant.secondLength,
-                     childDirection);
+                twig(secondDraws, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
+                     length * variant.secondLength, childDirection);
             else
-                growLevel(childLevel, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
+                growLevel(secondDraws, childLevel, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
                           length * variant.secondLength);
 
             if constexpr (variant.doublePrecisionTrig) {
                 const float parent = angle;
-                const double turn = 0.2 * static_cast<double>(*draws);
+                const double turn = 0.2 * static_cast<double>(*afterChildren);
                 angle = static_cast<float>(parentAngle + turn);
-                const CosSinApprox& turned = turnTable[draws - tape];
+                const CosSinApprox& turned = turnTable[afterChildren - tape];
                 direction = turnedCosSin(direction, parent, angle, turn, turned.c, turned.s);
-                ++draws;
+                d = afterChildren + 1;
             } else if constexpr (variant.randomContinuation) {
-                angle = static_cast<float>(parentAngle + 0.2 * static_cast<double>(*draws++));
+                angle = static_cast<float>(parentAngle + 0.2 * static_cast<double>(*afterChildren));
+                d = afterChildren + 1;
             } else {
                 angle = static_cast<float>(parentAngle + continuationSway);
+                d = afterChildren;
             }
             level = childLevel;
             growth = childGrowth;
@@ -194,21 +213,20 @@ private:
     // length may meet the buffer's window: the subtree lies in the square of
     // its reach about its start, so if that square misses the window, so does
     // every segment's bounding box, and none would be kept.
-    bool mayReachWindow(int level, float x, float y, float length) const
+    bool mayReachWindow(const float* d, int level, float x, float y, float length) const
     {
-        // The branch's own length factor is the next draw on the tape; only
-        // those below it are bounded by the largest factor.
-        const float factor = std::min(std::max(1.0f + 0.2f * draws[0], 0.5f), 1.5f);
+        // The branch's own length factor is its draw `d[0]`; only those below
+        // it are bounded by the largest factor.
+        const float factor = std::min(std::max(1.0f + 0.2f * d[0], 0.5f), 1.5f);
         const float reach = length * factor * kReachAfterFactor[static_cast<std::size_t>(level)] + kReachSlack;
         const gfx::ViewWindow& w = buffer.window;
         return (x - reach <= w.right) & (x + reach >= w.left) & (y - reach <= w.top) & (y + reach >= w.bottom);
     }
 
-    // A subtree none of whose segments would be kept: its draws are passed
-    // over and its segments counted as made, as the reference makes them.
+    // A subtree none of whose segments would be kept: its segments are
+    // counted as made, as the reference makes them.
     void skipUnseenSubtree(int level, float growth)
     {
-        draws += kDrawCounts[static_cast<std::size_t>(level)];
         // Branches at depth k are written while growth - k > 0, with growth
         // lowered by 1 per level in single precision as the reference does.
         int segments = 0;
@@ -227,21 +245,18 @@ private:
 
     // A branch of level 1, what growLevel does for it: its children have level
     // 0 and return at once, but the second draw is still made.
-    void twig(float growth, float x, float y, float angle, float length, const CosSinApprox& direction)
+    void twig(const float* d, float growth, float x, float y, float angle, float length,
+              const CosSinApprox& direction)
     {
         constexpr const BranchVariant& variant = branchVariant(kind);
-        if (!(growth > 0.0f)) {
-            draws += kDrawCounts[1];
+        if (!(growth > 0.0f))
             return;
-        }
         if (!buffer.hasRoomForSegment()) {
             overflow = true;
             return;
         }
-        if (culling && !mayReachWindow(1, x, y, length)) {
-            skipUnseenSubtree(1, growth);
-            return;
-        }
+        // No reach check for a single segment: appendSegment keeps it only if
+        // it may be seen, and computing it costs less than the check.
         if (growth < 1.0f)
             length *= growth;
         float c;
@@ -253,15 +268,14 @@ private:
             c = std::cos(angle);
             s = std::sin(angle);
         }
-        const double r = *draws++;
+        const double r = d[0];
         const double factor = std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5);
         length = static_cast<float>(static_cast<double>(length) * factor);
         const float dx = c * length;
         const float dy = s * length;
         buffer.appendSegment(x, y, x + dx, y + dy);
-        if constexpr (variant.randomContinuation)
-            ++draws;
     }
+
 
     // dx/3, dy/3, (dx + dx)/3 and (dy + dy)/3 in single precision: four
     // divisions in one instruction where SSE is there, each lane rounded
@@ -280,6 +294,106 @@ private:
         return {dx / 3.0f, dy / 3.0f, (dx + dx) / 3.0f, (dy + dy) / 3.0f};
 #endif
     }
+
+#if UMBRAFEN_TWIG_LANES
+    // The rest of a level-2 branch, for the kind that rounds its trigonometry
+    // from double: its two twigs and its continuation, which is a twig too.
+    // The three share their growth and have no children, so they are made
+    // side by side in the lanes of SSE registers, each lane with the scalar
+    // path's operations in its order (IEEE single and double operations give
+    // the same results in a lane as alone), and stored in the scalar order.
+    // The caller makes sure the buffer has room for all three.
+    void lastTwigs(const float* d, float growth, float x, float y, float dx, float dy, const Thirds& along,
+                   float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
+    {
+        constexpr const BranchVariant& variant = branchVariant(kind);
+        if (!(growth > 0.0f))
+            return;
+        // Draws: each twig's length, then the unused second draw; the
+        // continuation's turn, then its length.
+        const float* firstDraws = d + 1;
+        const float* secondDraws = firstDraws + kDrawCounts[1];
+        const float* turnDraw = secondDraws + kDrawCounts[1];
+        const double turn = 0.2 * static_cast<double>(*turnDraw);
+        const float continuationAngle = static_cast<float>(static_cast<double>(angle) + turn);
+        const CosSinApprox& turned = turnTable[turnDraw - tape];
+        const CosSinApprox first =
+            turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway, firstTurn.c, firstTurn.s);
+        const CosSinApprox second =
+            turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway, secondTurn.c, secondTurn.s);
+        const CosSinApprox continuation = turnedCosSin(direction, angle, continuationAngle, turn, turned.c, turned.s);
+        const float angles[3] = {firstAngle, secondAngle, continuationAngle};
+
+        const __m128 c = roundedLanes(_mm_setr_pd(first.c, second.c), _mm_setr_pd(continuation.c, 0.0), angles, cosOf);
+        const __m128 s = roundedLanes(_mm_setr_pd(first.s, second.s), _mm_setr_pd(continuation.s, 0.0), angles, sinOf);
+
+        __m128 lengths = _mm_mul_ps(_mm_set1_ps(length),
+                                    _mm_setr_ps(variant.firstLength, variant.secondLength, variant.continuationLength, 0.0f));
+        if (growth < 1.0f)
+            lengths = _mm_mul_ps(lengths, _mm_set1_ps(growth));
+        const __m128d lowLengths = _mm_mul_pd(_mm_cvtps_pd(lengths), lengthFactors(_mm_setr_pd(firstDraws[0], secondDraws[0])));
+        const __m128d highLengths =
+            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(lengths, lengths)), lengthFactors(_mm_setr_pd(turnDraw[1], 0.0)));
+        lengths = _mm_movelh_ps(_mm_cvtpd_ps(lowLengths), _mm_cvtpd_ps(highLengths));
+
+        __m128 x0 = _mm_add_ps(_mm_set1_ps(x), _mm_setr_ps(along.dx1, along.dx2, dx, 0.0f));
+        __m128 y0 = _mm_add_ps(_mm_set1_ps(y), _mm_setr_ps(along.dy1, along.dy2, dy, 0.0f));
+        __m128 x1 = _mm_add_ps(x0, _mm_mul_ps(c, lengths));
+        __m128 y1 = _mm_add_ps(y0, _mm_mul_ps(s, lengths));
+
+        // ViewWindow::mayTouch per lane; the operand order makes min and max
+        // pick as std::min and std::max do.
+        const gfx::ViewWindow& w = buffer.window;
+        const __m128 xs = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(x1, x0), _mm_set1_ps(w.right)),
+                                     _mm_cmpge_ps(_mm_max_ps(x1, x0), _mm_set1_ps(w.left)));
+        const __m128 ys = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(y1, y0), _mm_set1_ps(w.top)),
+                                     _mm_cmpge_ps(_mm_max_ps(y1, y0), _mm_set1_ps(w.bottom)));
+        const int seen = _mm_movemask_ps(_mm_and_ps(xs, ys));
+
+        _MM_TRANSPOSE4_PS(x0, y0, x1, y1);  // now one segment per register
+        float* out = buffer.vertices + buffer.kept;
+        _mm_storeu_ps(out, x0);
+        out += (seen & 1) ? kFloatsPerSegment : 0;
+        _mm_storeu_ps(out, y0);
+        out += (seen & 2) ? kFloatsPerSegment : 0;
+        _mm_storeu_ps(out, x1);
+        out += (seen & 4) ? kFloatsPerSegment : 0;
+        buffer.kept = static_cast<int>(out - buffer.vertices);
+        buffer.used += 3 * kFloatsPerSegment;
+    }
+
+    static float cosOf(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
+    static float sinOf(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
+
+    // roundedCos / roundedSin for three lanes (the fourth is unused): the
+    // approximations rounded to float where that is certain, the library's
+    // value for a lane where it is not.
+    static __m128 roundedLanes(__m128d low, __m128d high, const float (&angles)[3], float (*library)(float))
+    {
+        const __m128d tolerance = _mm_set1_pd(exacttrig::kTolerance);
+        const __m128 rounded = _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+        const __m128 below = _mm_movelh_ps(_mm_cvtpd_ps(_mm_sub_pd(low, tolerance)), _mm_cvtpd_ps(_mm_sub_pd(high, tolerance)));
+        const __m128 above = _mm_movelh_ps(_mm_cvtpd_ps(_mm_add_pd(low, tolerance)), _mm_cvtpd_ps(_mm_add_pd(high, tolerance)));
+        const int safe = _mm_movemask_ps(_mm_and_ps(_mm_cmpeq_ps(below, rounded), _mm_cmpeq_ps(above, rounded)));
+        if ((safe & 7) == 7)
+            return rounded;
+        alignas(16) float lanes[4];
+        _mm_store_ps(lanes, rounded);
+        for (int i = 0; i < 3; ++i) {
+            if (!(safe & (1 << i)))
+                lanes[i] = library(angles[i]);
+        }
+        return _mm_load_ps(lanes);
+    }
+
+    // min(max(1 + 0.2 r, 0.5), 1.5) in double per lane, picking as std::min
+    // and std::max do.
+    static __m128d lengthFactors(__m128d r)
+    {
+        const __m128d f = _mm_add_pd(_mm_set1_pd(1.0), _mm_mul_pd(_mm_set1_pd(0.2), r));
+        return _mm_min_pd(_mm_set1_pd(1.5), _mm_max_pd(_mm_set1_pd(0.5), f));
+    }
+#endif
 
     static constexpr int kLevels = 16;
     static constexpr auto kDrawCounts = [] {
