@@ -39,6 +39,8 @@ constexpr double kTwoOverPi = 0.63661977236758134308;
 constexpr double kHalfPi1 = 1.57079632673412561417e+00;
 constexpr double kHalfPi2 = 6.07710050630396597660e-11;
 constexpr double kHalfPi3 = 2.02226624879595063154e-21;
+// The largest rounding remainder a rotation's Taylor terms take (to e^2).
+constexpr double kLargestTurnRemainder = 1e-4;
 // Adding and subtracting 1.5 * 2^52 rounds a double to the nearest integer.
 constexpr double kRoundingShift = 0x1.8p52;
 
@@ -99,7 +101,7 @@ inline CosSinApprox turnedCosSin(const CosSinApprox& parent, float parentAngle, 
                                  double cosNominal, double sinNominal)
 {
     const double e = (static_cast<double>(turned) - static_cast<double>(parentAngle)) - nominal;
-    if (!(std::fabs(e) <= 1e-4))
+    if (!(std::fabs(e) <= exacttrig::kLargestTurnRemainder))
         return approxCosSin(turned);
     const double half = 0.5 * e * e;
     const double cd = cosNominal - sinNominal * e - cosNominal * half;

@@ -317,15 +317,30 @@ private:
         const double turn = 0.2 * static_cast<double>(*turnDraw);
         const float continuationAngle = static_cast<float>(static_cast<double>(angle) + turn);
         const CosSinApprox& turned = turnTable[turnDraw - tape];
-        const CosSinApprox first =
-            turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway, firstTurn.c, firstTurn.s);
-        const CosSinApprox second =
-            turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway, secondTurn.c, secondTurn.s);
-        const CosSinApprox continuation = turnedCosSin(direction, angle, continuationAngle, turn, turned.c, turned.s);
+        // The three directions, turned from the branch's: the two sides in
+        // one pair of lanes, the continuation in the other.
+        CosSinLanes sides;
+        CosSinLanes ahead;
+        const bool rotated =
+            turnedLanes(direction, angle, _mm_setr_pd(firstAngle, secondAngle),
+                        _mm_setr_pd(variant.firstAngle + firstSway, variant.secondAngle + secondSway),
+                        _mm_setr_pd(firstTurn.c, secondTurn.c), _mm_setr_pd(firstTurn.s, secondTurn.s), sides) &&
+            turnedLanes(direction, angle, _mm_setr_pd(continuationAngle, angle), _mm_setr_pd(turn, 0.0),
+                        _mm_setr_pd(turned.c, 1.0), _mm_setr_pd(turned.s, 0.0), ahead);
+        if (!rotated) {
+            const CosSinApprox first =
+                turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway, firstTurn.c, firstTurn.s);
+            const CosSinApprox second = turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway,
+                                                     secondTurn.c, secondTurn.s);
+            const CosSinApprox continuation =
+                turnedCosSin(direction, angle, continuationAngle, turn, turned.c, turned.s);
+            sides = {_mm_setr_pd(first.c, second.c), _mm_setr_pd(first.s, second.s)};
+            ahead = {_mm_setr_pd(continuation.c, 1.0), _mm_setr_pd(continuation.s, 0.0)};
+        }
         const float angles[3] = {firstAngle, secondAngle, continuationAngle};
 
-        const __m128 c = roundedLanes(_mm_setr_pd(first.c, second.c), _mm_setr_pd(continuation.c, 0.0), angles, cosOf);
-        const __m128 s = roundedLanes(_mm_setr_pd(first.s, second.s), _mm_setr_pd(continuation.s, 0.0), angles, sinOf);
+        const __m128 c = roundedLanes(sides.c, ahead.c, angles, cosOf);
+        const __m128 s = roundedLanes(sides.s, ahead.s, angles, sinOf);
 
         __m128 lengths = _mm_mul_ps(_mm_set1_ps(length),
                                     _mm_setr_ps(variant.firstLength, variant.secondLength, variant.continuationLength, 0.0f));
@@ -360,6 +375,34 @@ private:
         out += (seen & 4) ? kFloatsPerSegment : 0;
         buffer.kept = static_cast<int>(out - buffer.vertices);
         buffer.used += 3 * kFloatsPerSegment;
+    }
+
+    struct CosSinLanes
+    {
+        __m128d c;
+        __m128d s;
+    };
+
+    // turnedCosSin for two children of the same branch, one per lane, with the
+    // same operations in the same order. False, leaving `out` alone, when a
+    // lane's remainder is too large for the rotation (turnedCosSin would start
+    // afresh there).
+    static bool turnedLanes(const CosSinApprox& parent, float parentAngle, __m128d turnedAngles, __m128d nominals,
+                            __m128d cosNominals, __m128d sinNominals, CosSinLanes& out)
+    {
+        const __m128d e =
+            _mm_sub_pd(_mm_sub_pd(turnedAngles, _mm_set1_pd(static_cast<double>(parentAngle))), nominals);
+        const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), e);
+        if (_mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(exacttrig::kLargestTurnRemainder))) != 3)
+            return false;
+        const __m128d half = _mm_mul_pd(_mm_mul_pd(_mm_set1_pd(0.5), e), e);
+        const __m128d cd = _mm_sub_pd(_mm_sub_pd(cosNominals, _mm_mul_pd(sinNominals, e)), _mm_mul_pd(cosNominals, half));
+        const __m128d sd = _mm_sub_pd(_mm_add_pd(sinNominals, _mm_mul_pd(cosNominals, e)), _mm_mul_pd(sinNominals, half));
+        const __m128d pc = _mm_set1_pd(parent.c);
+        const __m128d ps = _mm_set1_pd(parent.s);
+        out.c = _mm_sub_pd(_mm_mul_pd(pc, cd), _mm_mul_pd(ps, sd));
+        out.s = _mm_add_pd(_mm_mul_pd(ps, cd), _mm_mul_pd(pc, sd));
+        return true;
     }
 
     static float cosOf(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
