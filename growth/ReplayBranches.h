@@ -164,6 +164,10 @@ private:
                     lastTwigs(d, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
                     return;
                 }
+                if (childLevel == 2 && buffer.used + 12 * kFloatsPerSegment <= buffer.capacity) {
+                    lastForks(d, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+                    return;
+                }
             }
 #endif
             CosSinApprox& childDirection = directions[static_cast<std::size_t>(childLevel)];
@@ -306,75 +310,76 @@ private:
     void lastTwigs(const float* d, float growth, float x, float y, float dx, float dy, const Thirds& along,
                    float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
     {
+        if (!(growth > 0.0f))
+            return;
+        const ChildLanes lanes =
+            childLanes(kDrawCounts[1], d, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+        __m128 first = lanes.x0;
+        __m128 second = lanes.y0;
+        __m128 continuation = _mm_add_ps(lanes.x0, lanes.dx);
+        __m128 unused = _mm_add_ps(lanes.y0, lanes.dy);
+        _MM_TRANSPOSE4_PS(first, second, continuation, unused);  // now one segment per register
+        float* out = buffer.vertices + buffer.kept;
+        _mm_storeu_ps(out, first);
+        out += (lanes.seen & 1) ? kFloatsPerSegment : 0;
+        _mm_storeu_ps(out, second);
+        out += (lanes.seen & 2) ? kFloatsPerSegment : 0;
+        _mm_storeu_ps(out, continuation);
+        out += (lanes.seen & 4) ? kFloatsPerSegment : 0;
+        buffer.kept = static_cast<int>(out - buffer.vertices);
+        buffer.used += 3 * kFloatsPerSegment;
+    }
+
+    // The rest of a level-3 branch of that kind: its three level-2 children
+    // (two sides and the continuation), their own segments made side by side
+    // as in lastTwigs, then each child's subtree in the scalar order: its
+    // reach check, its segment, its three twigs. The caller makes sure the
+    // buffer has room for all twelve segments.
+    void lastForks(const float* d, float growth, float x, float y, float dx, float dy, const Thirds& along,
+                   float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
+    {
         constexpr const BranchVariant& variant = branchVariant(kind);
         if (!(growth > 0.0f))
             return;
-        // Draws: each twig's length, then the unused second draw; the
-        // continuation's turn, then its length.
-        const float* firstDraws = d + 1;
-        const float* secondDraws = firstDraws + kDrawCounts[1];
-        const float* turnDraw = secondDraws + kDrawCounts[1];
-        const double turn = 0.2 * static_cast<double>(*turnDraw);
-        const float continuationAngle = static_cast<float>(static_cast<double>(angle) + turn);
-        const CosSinApprox& turned = turnTable[turnDraw - tape];
-        // The three directions, turned from the branch's: the two sides in
-        // one pair of lanes, the continuation in the other.
-        CosSinLanes sides;
-        CosSinLanes ahead;
-        const bool rotated =
-            turnedLanes(direction, angle, _mm_setr_pd(firstAngle, secondAngle),
-                        _mm_setr_pd(variant.firstAngle + firstSway, variant.secondAngle + secondSway),
-                        _mm_setr_pd(firstTurn.c, secondTurn.c), _mm_setr_pd(firstTurn.s, secondTurn.s), sides) &&
-            turnedLanes(direction, angle, _mm_setr_pd(continuationAngle, angle), _mm_setr_pd(turn, 0.0),
-                        _mm_setr_pd(turned.c, 1.0), _mm_setr_pd(turned.s, 0.0), ahead);
-        if (!rotated) {
-            const CosSinApprox first =
-                turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway, firstTurn.c, firstTurn.s);
-            const CosSinApprox second = turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway,
-                                                     secondTurn.c, secondTurn.s);
-            const CosSinApprox continuation =
-                turnedCosSin(direction, angle, continuationAngle, turn, turned.c, turned.s);
-            sides = {_mm_setr_pd(first.c, second.c), _mm_setr_pd(first.s, second.s)};
-            ahead = {_mm_setr_pd(continuation.c, 1.0), _mm_setr_pd(continuation.s, 0.0)};
+        const ChildLanes lanes =
+            childLanes(kDrawCounts[2], d, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+        alignas(16) float x0[4];
+        alignas(16) float y0[4];
+        alignas(16) float dxs[4];
+        alignas(16) float dys[4];
+        alignas(16) float lengths[4];
+        alignas(16) double cosines[4];
+        alignas(16) double sines[4];
+        _mm_store_ps(x0, lanes.x0);
+        _mm_store_ps(y0, lanes.y0);
+        _mm_store_ps(dxs, lanes.dx);
+        _mm_store_ps(dys, lanes.dy);
+        _mm_store_ps(lengths, lanes.lengths);
+        _mm_store_pd(cosines, lanes.sides.c);
+        _mm_store_pd(cosines + 2, lanes.ahead.c);
+        _mm_store_pd(sines, lanes.sides.s);
+        _mm_store_pd(sines + 2, lanes.ahead.s);
+        const float nominal[3] = {length * variant.firstLength, length * variant.secondLength,
+                                  length * variant.continuationLength};
+        for (int i = 0; i < 3; ++i) {
+            const float* own = lanes.draws[i];
+            if (culling && !mayReachWindow(own, 2, x0[i], y0[i], nominal[i])) {
+                skipUnseenSubtree(2, growth);
+                continue;
+            }
+            float* out = buffer.vertices + buffer.kept;
+            out[0] = x0[i];
+            out[1] = y0[i];
+            out[2] = x0[i] + dxs[i];
+            out[3] = y0[i] + dys[i];
+            buffer.kept += (lanes.seen >> i) & 1 ? kFloatsPerSegment : 0;
+            buffer.used += kFloatsPerSegment;
+            const double parentAngle = lanes.angles[i];
+            lastTwigs(own, growth - 1.0f, x0[i], y0[i], dxs[i], dys[i], thirds(dxs[i], dys[i]), lanes.angles[i],
+                      static_cast<float>(parentAngle + variant.firstAngle + firstSway),
+                      static_cast<float>(parentAngle + variant.secondAngle + secondSway),
+                      CosSinApprox{cosines[i], sines[i]}, lengths[i]);
         }
-        const float angles[3] = {firstAngle, secondAngle, continuationAngle};
-
-        const __m128 c = roundedLanes(sides.c, ahead.c, angles, cosOf);
-        const __m128 s = roundedLanes(sides.s, ahead.s, angles, sinOf);
-
-        __m128 lengths = _mm_mul_ps(_mm_set1_ps(length),
-                                    _mm_setr_ps(variant.firstLength, variant.secondLength, variant.continuationLength, 0.0f));
-        if (growth < 1.0f)
-            lengths = _mm_mul_ps(lengths, _mm_set1_ps(growth));
-        const __m128d lowLengths = _mm_mul_pd(_mm_cvtps_pd(lengths), lengthFactors(_mm_setr_pd(firstDraws[0], secondDraws[0])));
-        const __m128d highLengths =
-            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(lengths, lengths)), lengthFactors(_mm_setr_pd(turnDraw[1], 0.0)));
-        lengths = _mm_movelh_ps(_mm_cvtpd_ps(lowLengths), _mm_cvtpd_ps(highLengths));
-
-        __m128 x0 = _mm_add_ps(_mm_set1_ps(x), _mm_setr_ps(along.dx1, along.dx2, dx, 0.0f));
-        __m128 y0 = _mm_add_ps(_mm_set1_ps(y), _mm_setr_ps(along.dy1, along.dy2, dy, 0.0f));
-        __m128 x1 = _mm_add_ps(x0, _mm_mul_ps(c, lengths));
-        __m128 y1 = _mm_add_ps(y0, _mm_mul_ps(s, lengths));
-
-        // ViewWindow::mayTouch per lane; the operand order makes min and max
-        // pick as std::min and std::max do.
-        const gfx::ViewWindow& w = buffer.window;
-        const __m128 xs = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(x1, x0), _mm_set1_ps(w.right)),
-                                     _mm_cmpge_ps(_mm_max_ps(x1, x0), _mm_set1_ps(w.left)));
-        const __m128 ys = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(y1, y0), _mm_set1_ps(w.top)),
-                                     _mm_cmpge_ps(_mm_max_ps(y1, y0), _mm_set1_ps(w.bottom)));
-        const int seen = _mm_movemask_ps(_mm_and_ps(xs, ys));
-
-        _MM_TRANSPOSE4_PS(x0, y0, x1, y1);  // now one segment per register
-        float* out = buffer.vertices + buffer.kept;
-        _mm_storeu_ps(out, x0);
-        out += (seen & 1) ? kFloatsPerSegment : 0;
-        _mm_storeu_ps(out, y0);
-        out += (seen & 2) ? kFloatsPerSegment : 0;
-        _mm_storeu_ps(out, x1);
-        out += (seen & 4) ? kFloatsPerSegment : 0;
-        buffer.kept = static_cast<int>(out - buffer.vertices);
-        buffer.used += 3 * kFloatsPerSegment;
     }
 
     struct CosSinLanes
@@ -382,6 +387,89 @@ private:
         __m128d c;
         __m128d s;
     };
+
+    // The own segments of a branch's three children (lanes: first side,
+    // second side, continuation; the fourth unused), `childDraws` being the
+    // draws of one child's subtree, and what their subtrees go on from.
+    struct ChildLanes
+    {
+        __m128 x0, y0;       // starts
+        __m128 dx, dy;       // the segments, as the scalar path's dx and dy
+        __m128 lengths;      // lengths after the growth and the draw's factor
+        CosSinLanes sides;   // directions of the first and second sides
+        CosSinLanes ahead;   // direction of the continuation (and an unused lane)
+        float angles[3];
+        const float* draws[3];  // each child's own draw
+        int seen;            // which segments may be seen (ViewWindow::mayTouch)
+    };
+
+    ChildLanes childLanes(int childDraws, const float* d, float growth, float x, float y, float dx, float dy,
+                          const Thirds& along, float angle, float firstAngle, float secondAngle,
+                          const CosSinApprox& direction, float length) const
+    {
+        constexpr const BranchVariant& variant = branchVariant(kind);
+        ChildLanes lanes;
+        // Draws: each side's subtree, then the continuation's turn, then its own.
+        const float* turnDraw = d + 1 + 2 * childDraws;
+        lanes.draws[0] = d + 1;
+        lanes.draws[1] = d + 1 + childDraws;
+        lanes.draws[2] = turnDraw + 1;
+        const double turn = 0.2 * static_cast<double>(*turnDraw);
+        const float continuationAngle = static_cast<float>(static_cast<double>(angle) + turn);
+        const CosSinApprox& turned = turnTable[turnDraw - tape];
+        // The three directions, turned from the branch's: the two sides in
+        // one pair of lanes, the continuation in the other.
+        const bool rotated =
+            turnedLanes(direction, angle, _mm_setr_pd(firstAngle, secondAngle),
+                        _mm_setr_pd(variant.firstAngle + firstSway, variant.secondAngle + secondSway),
+                        _mm_setr_pd(firstTurn.c, secondTurn.c), _mm_setr_pd(firstTurn.s, secondTurn.s), lanes.sides) &&
+            turnedLanes(direction, angle, _mm_setr_pd(continuationAngle, angle), _mm_setr_pd(turn, 0.0),
+                        _mm_setr_pd(turned.c, 1.0), _mm_setr_pd(turned.s, 0.0), lanes.ahead);
+        if (!rotated) {
+            const CosSinApprox first =
+                turnedCosSin(direction, angle, firstAngle, variant.firstAngle + firstSway, firstTurn.c, firstTurn.s);
+            const CosSinApprox second = turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway,
+                                                     secondTurn.c, secondTurn.s);
+            const CosSinApprox continuation =
+                turnedCosSin(direction, angle, continuationAngle, turn, turned.c, turned.s);
+            lanes.sides = {_mm_setr_pd(first.c, second.c), _mm_setr_pd(first.s, second.s)};
+            lanes.ahead = {_mm_setr_pd(continuation.c, 1.0), _mm_setr_pd(continuation.s, 0.0)};
+        }
+        lanes.angles[0] = firstAngle;
+        lanes.angles[1] = secondAngle;
+        lanes.angles[2] = continuationAngle;
+
+        const __m128 c = roundedLanes(lanes.sides.c, lanes.ahead.c, lanes.angles, cosOf);
+        const __m128 s = roundedLanes(lanes.sides.s, lanes.ahead.s, lanes.angles, sinOf);
+
+        __m128 lengths = _mm_mul_ps(_mm_set1_ps(length),
+                                    _mm_setr_ps(variant.firstLength, variant.secondLength, variant.continuationLength, 0.0f));
+        if (growth < 1.0f)
+            lengths = _mm_mul_ps(lengths, _mm_set1_ps(growth));
+        const __m128d lowLengths =
+            _mm_mul_pd(_mm_cvtps_pd(lengths), lengthFactors(_mm_setr_pd(lanes.draws[0][0], lanes.draws[1][0])));
+        const __m128d highLengths =
+            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(lengths, lengths)), lengthFactors(_mm_setr_pd(lanes.draws[2][0], 0.0)));
+        lanes.lengths = _mm_movelh_ps(_mm_cvtpd_ps(lowLengths), _mm_cvtpd_ps(highLengths));
+
+        lanes.x0 = _mm_add_ps(_mm_set1_ps(x), _mm_setr_ps(along.dx1, along.dx2, dx, 0.0f));
+        lanes.y0 = _mm_add_ps(_mm_set1_ps(y), _mm_setr_ps(along.dy1, along.dy2, dy, 0.0f));
+        lanes.dx = _mm_mul_ps(c, lanes.lengths);
+        lanes.dy = _mm_mul_ps(s, lanes.lengths);
+        const __m128 x1 = _mm_add_ps(lanes.x0, lanes.dx);
+        const __m128 y1 = _mm_add_ps(lanes.y0, lanes.dy);
+
+        // ViewWindow::mayTouch per lane; the operand order makes min and max
+        // pick as std::min and std::max do.
+        const gfx::ViewWindow& w = buffer.window;
+        const __m128 xs = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(x1, lanes.x0), _mm_set1_ps(w.right)),
+                                     _mm_cmpge_ps(_mm_max_ps(x1, lanes.x0), _mm_set1_ps(w.left)));
+        const __m128 ys = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(y1, lanes.y0), _mm_set1_ps(w.top)),
+                                     _mm_cmpge_ps(_mm_max_ps(y1, lanes.y0), _mm_set1_ps(w.bottom)));
+        lanes.seen = _mm_movemask_ps(_mm_and_ps(xs, ys));
+        return lanes;
+    }
+
 
     // turnedCosSin for two children of the same branch, one per lane, with the
     // same operations in the same order. False, leaving `out` alone, when a
