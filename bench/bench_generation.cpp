@@ -3,8 +3,8 @@
 // branch frames at their largest, about 112,000 segments): every component that
 // regenerates in that frame, the straightforward way (rand(), log, sqrt and
 // cos for every draw) and replayed from recorded draws, into plain memory;
-// and replayed for a 1280x720 view, which keeps only what may be seen and
-// passes over whole subtrees out of its reach. (The program itself makes even
+// and replayed for a 1280x720 view and for a 3:4 one, which keep only what may
+// be seen and pass over whole subtrees out of their reach. (The program itself makes even
 // less at these two moments: at 70 s the black disk hides the running branch,
 // and at 75 s the view is white and no branch is made at all.)
 
@@ -86,8 +86,10 @@ struct WorstFrame
 
 // What a 1280x720 view shows, with the four-pixel margin the components add.
 const gfx::ViewWindow kWideView = {-1.00625f, 1.00625f, -0.56875f, 0.56875f};
+// What a 540x720 (3:4) view shows, margin included: taller, and more of the frame.
+const gfx::ViewWindow kTallView = {-0.76111f, 0.76111f, -1.01111f, 1.01111f};
 
-enum class Path { Straightforward, Replayed, ReplayedInView };
+enum class Path { Straightforward, Replayed, ReplayedInView, ReplayedInTallView };
 
 void runWorstFrame(benchmark::State& state, Path path)
 {
@@ -96,8 +98,10 @@ void runWorstFrame(benchmark::State& state, Path path)
     for (auto _ : state) {
         if (path == Path::Straightforward)
             frame.reference(demoTime);
+        else if (path == Path::Replayed)
+            frame.replay(demoTime, gfx::ViewWindow::everywhere());
         else
-            frame.replay(demoTime, path == Path::ReplayedInView ? kWideView : gfx::ViewWindow::everywhere());
+            frame.replay(demoTime, path == Path::ReplayedInView ? kWideView : kTallView);
         benchmark::ClobberMemory();
     }
     state.counters["segments"] = frame.segments(demoTime);
@@ -124,5 +128,11 @@ void BM_WorstFrameGenerationReplayedInView(benchmark::State& state)
     runWorstFrame(state, Path::ReplayedInView);
 }
 BENCHMARK(BM_WorstFrameGenerationReplayedInView)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
+
+void BM_WorstFrameGenerationReplayedInTallView(benchmark::State& state)
+{
+    runWorstFrame(state, Path::ReplayedInTallView);
+}
+BENCHMARK(BM_WorstFrameGenerationReplayedInTallView)->Arg(70)->Arg(75)->Unit(benchmark::kMicrosecond);
 
 } // namespace
