@@ -32,6 +32,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -55,6 +56,38 @@ constexpr int generationDrawCount(BranchKind kind, int level)
     return branchVariant(kind).randomContinuation ? 2 * branches : branches;
 }
 
+// The continuation turns whose cos and sin a generation of `level` looks up
+// (ReplayBranches' `turns`): one per branch of level 2 or more, whose second
+// draw turns its continuation, for the kind that rounds its trigonometry from
+// double; none for the others.
+constexpr int continuationTurnCount(BranchKind kind, int level)
+{
+    if (!branchVariant(kind).doublePrecisionTrig)
+        return 0;
+    int turns = 0;
+    for (int i = 2; i <= level; ++i)
+        turns = 3 * turns + 1;
+    return turns;
+}
+
+// Appends cos and sin of 0.2 times each continuation turn of the generation of
+// `level` whose draws start at `d`, in the order the replay looks them up: the
+// first side's, the second side's, the branch's own, the continuation's.
+template <BranchKind kind>
+void collectContinuationTurns(const float* d, int level, std::vector<CosSinApprox>& out)
+{
+    static_assert(branchVariant(kind).doublePrecisionTrig && branchVariant(kind).randomContinuation,
+                  "only the kind that rounds its trigonometry from double looks turns up");
+    if (level < 2)
+        return;
+    const int child = generationDrawCount(kind, level - 1);
+    collectContinuationTurns<kind>(d + 1, level - 1, out);
+    collectContinuationTurns<kind>(d + 1 + child, level - 1, out);
+    const double turn = 0.2 * static_cast<double>(d[1 + 2 * child]);
+    out.push_back({std::cos(turn), std::sin(turn)});
+    collectContinuationTurns<kind>(d + 2 + 2 * child, level - 1, out);
+}
+
 // Whether the replay stopped short of the reference's result.
 inline bool replayFellShort(const BranchBuffer& buffer, bool overflow)
 {
@@ -67,12 +100,12 @@ class ReplayBranches
 public:
     // `next` points at the tape's next draw and is advanced past every draw the
     // generation makes. `time` drives the tree's sway, as in the reference.
-    // `turns`, for the kind that rounds its trigonometry from double, holds
-    // cos and sin of 0.2 times each draw of the tape that starts at `tapeStart`:
-    // the continuation's turn, so that its direction is a rotation too.
-    ReplayBranches(BranchBuffer& into, const float*& next, float time, const float* tapeStart = nullptr,
-                   const CosSinApprox* turns = nullptr)
-        : buffer(into), draws(next), tape(tapeStart), turnTable(turns), firstSway(sway(time, 0.76543)), secondSway(sway(time, 0.9132)),
+    // `turns`, for the kind that rounds its trigonometry from double, points
+    // at the next of the tape's continuation turns (collectContinuationTurns),
+    // so that a continuation's direction is a rotation too, and is advanced
+    // past every turn the generation makes.
+    ReplayBranches(BranchBuffer& into, const float*& next, float time, const CosSinApprox** turns = nullptr)
+        : buffer(into), draws(next), turnCursor(turns), firstSway(sway(time, 0.76543)), secondSway(sway(time, 0.9132)),
           continuationSway(sway(time, 1.2132)), firstTurn(turn(variant().firstAngle + firstSway)),
           secondTurn(turn(variant().secondAngle + secondSway)),
           culling(!branchVariant(kind).swaysWithTime && into.window.isBounded())
@@ -93,8 +126,11 @@ public:
             return;
         if constexpr (branchVariant(kind).doublePrecisionTrig)
             directions[static_cast<std::size_t>(level)] = approxCosSin(angle);
-        growLevel(draws, level, growth, x, y, angle, length);
+        const CosSinApprox* turns = turnCursor ? *turnCursor : nullptr;
+        growLevel(draws, turns, level, growth, x, y, angle, length);
         draws += kDrawCounts[static_cast<std::size_t>(level)];
+        if (turnCursor)
+            *turnCursor += kTurnCounts[static_cast<std::size_t>(level)];
     }
 
 private:
@@ -102,10 +138,12 @@ private:
     // `angle` for the kind that rounds them from double; the others ignore it.
     // (A slot per level rather than an argument: the two doubles travel as one
     // 16-byte value, which an argument split in two registers would stall.)
-    // `d` points at the branch's own draw; where each part of the subtree
-    // finds its draws follows from the levels alone, so nothing is counted on
-    // the way (the caller advances past the whole subtree).
-    void growLevel(const float* d, int level, float growth, float x, float y, float angle, float length)
+    // `d` points at the branch's own draw and `t` at its subtree's first
+    // continuation turn; where each part of the subtree finds its draws and
+    // turns follows from the levels alone, so nothing is counted on the way
+    // (the caller advances past the whole subtree).
+    void growLevel(const float* d, const CosSinApprox* t, int level, float growth, float x, float y, float angle,
+                   float length)
     {
         constexpr const BranchVariant& variant = branchVariant(kind);
         CosSinApprox direction{};
@@ -150,6 +188,7 @@ private:
 
             const int childLevel = level - 1;
             const int childDraws = kDrawCounts[static_cast<std::size_t>(childLevel)];
+            const int childTurns = kTurnCounts[static_cast<std::size_t>(childLevel)];
             const float* firstDraws = d + 1;
             const float* secondDraws = firstDraws + childDraws;
             const float* afterChildren = secondDraws + childDraws;
@@ -161,11 +200,11 @@ private:
 #if UMBRAFEN_TWIG_LANES
             if constexpr (variant.doublePrecisionTrig) {
                 if (childLevel == 1 && buffer.used + 3 * kFloatsPerSegment <= buffer.capacity) {
-                    lastTwigs(d, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+                    lastTwigs(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
                     return;
                 }
                 if (childLevel == 2 && buffer.used + 12 * kFloatsPerSegment <= buffer.capacity) {
-                    lastForks(d, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+                    lastForks(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
                     return;
                 }
             }
@@ -179,7 +218,7 @@ private:
                 twig(firstDraws, childGrowth, x + along.dx1, y + along.dy1, firstAngle, length * variant.firstLength,
                      childDirection);
             else
-                growLevel(firstDraws, childLevel, childGrowth, x + along.dx1, y + along.dy1, firstAngle,
+                growLevel(firstDraws, t, childLevel, childGrowth, x + along.dx1, y + along.dy1, firstAngle,
                           length * variant.firstLength);
             if constexpr (variant.doublePrecisionTrig)
                 childDirection = turnedCosSin(direction, angle, secondAngle, variant.secondAngle + secondSway,
@@ -188,16 +227,17 @@ private:
                 twig(secondDraws, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
                      length * variant.secondLength, childDirection);
             else
-                growLevel(secondDraws, childLevel, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
+                growLevel(secondDraws, t + childTurns, childLevel, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
                           length * variant.secondLength);
 
             if constexpr (variant.doublePrecisionTrig) {
                 const float parent = angle;
                 const double turn = 0.2 * static_cast<double>(*afterChildren);
                 angle = static_cast<float>(parentAngle + turn);
-                const CosSinApprox& turned = turnTable[afterChildren - tape];
+                const CosSinApprox& turned = t[2 * childTurns];
                 direction = turnedCosSin(direction, parent, angle, turn, turned.c, turned.s);
                 d = afterChildren + 1;
+                t += 2 * childTurns + 1;
             } else if constexpr (variant.randomContinuation) {
                 angle = static_cast<float>(parentAngle + 0.2 * static_cast<double>(*afterChildren));
                 d = afterChildren + 1;
@@ -307,13 +347,13 @@ private:
     // path's operations in its order (IEEE single and double operations give
     // the same results in a lane as alone), and stored in the scalar order.
     // The caller makes sure the buffer has room for all three.
-    void lastTwigs(const float* d, float growth, float x, float y, float dx, float dy, const Thirds& along,
+    void lastTwigs(const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy, const Thirds& along,
                    float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
     {
         if (!(growth > 0.0f))
             return;
         const ChildLanes lanes =
-            childLanes(kDrawCounts[1], d, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+            childLanes(kDrawCounts[1], kTurnCounts[1], d, t, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
         __m128 first = lanes.x0;
         __m128 second = lanes.y0;
         __m128 continuation = _mm_add_ps(lanes.x0, lanes.dx);
@@ -335,14 +375,14 @@ private:
     // as in lastTwigs, then each child's subtree in the scalar order: its
     // reach check, its segment, its three twigs. The caller makes sure the
     // buffer has room for all twelve segments.
-    void lastForks(const float* d, float growth, float x, float y, float dx, float dy, const Thirds& along,
+    void lastForks(const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy, const Thirds& along,
                    float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
     {
         constexpr const BranchVariant& variant = branchVariant(kind);
         if (!(growth > 0.0f))
             return;
         const ChildLanes lanes =
-            childLanes(kDrawCounts[2], d, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+            childLanes(kDrawCounts[2], kTurnCounts[2], d, t, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
         alignas(16) float x0[4];
         alignas(16) float y0[4];
         alignas(16) float dxs[4];
@@ -375,7 +415,7 @@ private:
             buffer.kept += (lanes.seen >> i) & 1 ? kFloatsPerSegment : 0;
             buffer.used += kFloatsPerSegment;
             const double parentAngle = lanes.angles[i];
-            lastTwigs(own, growth - 1.0f, x0[i], y0[i], dxs[i], dys[i], thirds(dxs[i], dys[i]), lanes.angles[i],
+            lastTwigs(own, lanes.turns[i], growth - 1.0f, x0[i], y0[i], dxs[i], dys[i], thirds(dxs[i], dys[i]), lanes.angles[i],
                       static_cast<float>(parentAngle + variant.firstAngle + firstSway),
                       static_cast<float>(parentAngle + variant.secondAngle + secondSway),
                       CosSinApprox{cosines[i], sines[i]}, lengths[i]);
@@ -400,10 +440,11 @@ private:
         CosSinLanes ahead;   // direction of the continuation (and an unused lane)
         float angles[3];
         const float* draws[3];  // each child's own draw
+        const CosSinApprox* turns[3];  // each child's first continuation turn
         int seen;            // which segments may be seen (ViewWindow::mayTouch)
     };
 
-    ChildLanes childLanes(int childDraws, const float* d, float growth, float x, float y, float dx, float dy,
+    ChildLanes childLanes(int childDraws, int childTurns, const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy,
                           const Thirds& along, float angle, float firstAngle, float secondAngle,
                           const CosSinApprox& direction, float length) const
     {
@@ -414,9 +455,12 @@ private:
         lanes.draws[0] = d + 1;
         lanes.draws[1] = d + 1 + childDraws;
         lanes.draws[2] = turnDraw + 1;
+        lanes.turns[0] = t;
+        lanes.turns[1] = t + childTurns;
+        lanes.turns[2] = t + 2 * childTurns + 1;
         const double turn = 0.2 * static_cast<double>(*turnDraw);
         const float continuationAngle = static_cast<float>(static_cast<double>(angle) + turn);
-        const CosSinApprox& turned = turnTable[turnDraw - tape];
+        const CosSinApprox& turned = t[2 * childTurns];
         // The three directions, turned from the branch's: the two sides in
         // one pair of lanes, the continuation in the other.
         const bool rotated =
@@ -527,6 +571,12 @@ private:
 #endif
 
     static constexpr int kLevels = 16;
+    static constexpr auto kTurnCounts = [] {
+        std::array<int, kLevels> counts{};
+        for (int level = 0; level < kLevels; ++level)
+            counts[static_cast<std::size_t>(level)] = continuationTurnCount(kind, level);
+        return counts;
+    }();
     static constexpr auto kDrawCounts = [] {
         std::array<int, kLevels> counts{};
         for (int level = 0; level < kLevels; ++level)
@@ -569,8 +619,7 @@ private:
 
     BranchBuffer& buffer;
     const float*& draws;
-    const float* tape;
-    const CosSinApprox* turnTable;
+    const CosSinApprox** turnCursor;
     double firstSway;
     double secondSway;
     double continuationSway;

@@ -5,7 +5,6 @@
 #include "growth/ReplayBranches.h"
 #include "scenes/crashframe/BranchFrame.h"
 
-#include <cmath>
 
 namespace {
 
@@ -58,10 +57,14 @@ BranchFrameReplay::BranchFrameReplay(float angle, float longest)
 {
     tape.record(BranchFrame::seedFor(startAngle), growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16),
                 recordStep);
-    turns.reserve(static_cast<std::size_t>(tape.drawCount()));
-    for (int i = 0; i < tape.drawCount(); ++i) {
-        const double turn = 0.2 * static_cast<double>(tape.draws()[i]);
-        turns.push_back({std::cos(turn), std::sin(turn)});
+    // The side branches' continuation turns, step by step in the order of
+    // recordStep's draws.
+    constexpr int kStepDraws = 4 + 2 * kSideDraws;
+    turns.reserve(static_cast<std::size_t>(tape.steps() * 2 * growth::continuationTurnCount(kKind, kSideLevel)));
+    for (int step = 0; step < tape.steps(); ++step) {
+        const float* first = tape.draws() + step * kStepDraws + 2;
+        growth::collectContinuationTurns<kKind>(first, kSideLevel, turns);
+        growth::collectContinuationTurns<kKind>(first + kSideDraws + 1, kSideLevel, turns);
     }
 }
 
@@ -74,7 +77,8 @@ bool BranchFrameReplay::generate(growth::BranchBuffer& buffer, float t) const
         return false;
 
     const float* next = tape.draws();
-    growth::ReplayBranches<kKind> sides(buffer, next, t, tape.draws(), turns.data());
+    const growth::CosSinApprox* nextTurn = turns.data();
+    growth::ReplayBranches<kKind> sides(buffer, next, t, &nextTurn);
     const ReplaySteps replay{growth::TapeDraw{next}, sides, t};
     growth::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle, kSegmentLength);
     if (growth::replayFellShort(buffer, sides.overflowed())) {

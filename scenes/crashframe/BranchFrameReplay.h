@@ -4,8 +4,8 @@
 //
 // Caches: the values rndn() and rnd() return after the frame's seed, for every
 // main step the scene can reach (growth/DrawTape.h), recorded at construction,
-// and the cos and sin of the turn each value would make as a continuation's
-// random turn (the rounding of the trigonometry checks them, growth/ExactTrig.h).
+// and the cos and sin of the turn each continuation's draw makes (the rounding
+// of the trigonometry checks them, growth/ExactTrig.h).
 // Exact: the main branch runs the shared main-branch loop with the reference's
 // steering, side-branch angles and lengths, the side branches run the replay
 // generator (growth/ReplayBranches.h), and the random state is put where the
@@ -34,6 +34,7 @@ public:
 private:
     float startAngle;
     growth::DrawTape tape;
-    // cos and sin of 0.2 times each recorded draw: the continuations' turns.
+    // cos and sin of each side branch's continuation turns, in the order the
+    // replay looks them up (growth::collectContinuationTurns).
     std::vector<growth::CosSinApprox> turns;
 };
