@@ -199,11 +199,11 @@ private:
             const float secondAngle = static_cast<float>(parentAngle + variant.secondAngle + secondSway);
 #if UMBRAFEN_TWIG_LANES
             if constexpr (variant.doublePrecisionTrig) {
-                if (childLevel == 1 && buffer.used + 3 * kFloatsPerSegment <= buffer.capacity) {
+                if (childLevel == 1 && buffer.used + kLastTwigsSegments * kFloatsPerSegment <= buffer.capacity) {
                     lastTwigs(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
                     return;
                 }
-                if (childLevel == 2 && buffer.used + 12 * kFloatsPerSegment <= buffer.capacity) {
+                if (childLevel == 2 && buffer.used + kLastForksSegments * kFloatsPerSegment <= buffer.capacity) {
                     lastForks(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
                     return;
                 }
@@ -367,7 +367,7 @@ private:
         _mm_storeu_ps(out, continuation);
         out += (lanes.seen & 4) ? kFloatsPerSegment : 0;
         buffer.kept = static_cast<int>(out - buffer.vertices);
-        buffer.used += 3 * kFloatsPerSegment;
+        buffer.used += kLastTwigsSegments * kFloatsPerSegment;
     }
 
     // The rest of a level-3 branch of that kind: its three level-2 children
@@ -571,6 +571,10 @@ private:
 #endif
 
     static constexpr int kLevels = 16;
+    // What lastTwigs and lastForks may write: three twigs; three level-2
+    // children and their three twigs each.
+    static constexpr int kLastTwigsSegments = 3;
+    static constexpr int kLastForksSegments = 3 * (1 + kLastTwigsSegments);
     static constexpr auto kTurnCounts = [] {
         std::array<int, kLevels> counts{};
         for (int level = 0; level < kLevels; ++level)
