@@ -4,9 +4,9 @@
 // regenerates in that frame, the straightforward way (rand(), log, sqrt and
 // cos for every draw) and replayed from recorded draws, into plain memory;
 // and replayed for a 1280x720 view and for a 3:4 one, which keep only what may
-// be seen and pass over whole subtrees out of their reach. (The program itself makes even
-// less at these two moments: at 70 s the black disk hides the running branch,
-// and at 75 s the view is white and no branch is made at all.)
+// be seen and pass over whole subtrees out of their reach. (The program itself
+// makes even less at these two moments: at 70 s the black disk hides the
+// running branch, and at 75 s the view is white and no branch is made at all.)
 
 #include "gfx/Random.h"
 #include "gfx/ViewWindow.h"

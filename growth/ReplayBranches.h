@@ -175,9 +175,7 @@ private:
                 s = std::sin(angle);
             }
 
-            const double r = d[0];
-            const double factor = std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5);
-            length = static_cast<float>(static_cast<double>(length) * factor);
+            length = static_cast<float>(static_cast<double>(length) * lengthFactor(d[0]));
 
             const float dx = c * length;
             const float dy = s * length;
@@ -200,11 +198,13 @@ private:
 #if UMBRAFEN_TWIG_LANES
             if constexpr (variant.doublePrecisionTrig) {
                 if (childLevel == 1 && buffer.used + kLastTwigsSegments * kFloatsPerSegment <= buffer.capacity) {
-                    lastTwigs(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+                    lastTwigs(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction,
+                              length);
                     return;
                 }
                 if (childLevel == 2 && buffer.used + kLastForksSegments * kFloatsPerSegment <= buffer.capacity) {
-                    lastForks(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+                    lastForks(d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction,
+                              length);
                     return;
                 }
             }
@@ -227,8 +227,8 @@ private:
                 twig(secondDraws, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
                      length * variant.secondLength, childDirection);
             else
-                growLevel(secondDraws, t + childTurns, childLevel, childGrowth, x + along.dx2, y + along.dy2, secondAngle,
-                          length * variant.secondLength);
+                growLevel(secondDraws, t + childTurns, childLevel, childGrowth, x + along.dx2, y + along.dy2,
+                          secondAngle, length * variant.secondLength);
 
             if constexpr (variant.doublePrecisionTrig) {
                 const float parent = angle;
@@ -312,14 +312,15 @@ private:
             c = std::cos(angle);
             s = std::sin(angle);
         }
-        const double r = d[0];
-        const double factor = std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5);
-        length = static_cast<float>(static_cast<double>(length) * factor);
+        length = static_cast<float>(static_cast<double>(length) * lengthFactor(d[0]));
         const float dx = c * length;
         const float dy = s * length;
         buffer.appendSegment(x, y, x + dx, y + dy);
     }
 
+    // A branch's length factor from its draw r: min(max(1 + 0.2 r, 0.5), 1.5)
+    // in double, as the reference computes it.
+    static double lengthFactor(double r) { return std::min(std::max(1.0 + 0.2 * r, 0.5), 1.5); }
 
     // dx/3, dy/3, (dx + dx)/3 and (dy + dy)/3 in single precision: four
     // divisions in one instruction where SSE is there, each lane rounded
@@ -347,17 +348,18 @@ private:
     // path's operations in its order (IEEE single and double operations give
     // the same results in a lane as alone), and stored in the scalar order.
     // The caller makes sure the buffer has room for all three.
-    void lastTwigs(const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy, const Thirds& along,
-                   float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
+    void lastTwigs(const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy,
+                   const Thirds& along, float angle, float firstAngle, float secondAngle,
+                   const CosSinApprox& direction, float length)
     {
         if (!(growth > 0.0f))
             return;
-        const ChildLanes lanes =
-            childLanes(kDrawCounts[1], kTurnCounts[1], d, t, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+        const ChildLanes lanes = childLanes(kDrawCounts[1], kTurnCounts[1], d, t, growth, x, y, dx, dy, along, angle,
+                                            firstAngle, secondAngle, direction, length);
         __m128 first = lanes.x0;
         __m128 second = lanes.y0;
-        __m128 continuation = _mm_add_ps(lanes.x0, lanes.dx);
-        __m128 unused = _mm_add_ps(lanes.y0, lanes.dy);
+        __m128 continuation = lanes.x1;
+        __m128 unused = lanes.y1;
         _MM_TRANSPOSE4_PS(first, second, continuation, unused);  // now one segment per register
         float* out = buffer.vertices + buffer.kept;
         _mm_storeu_ps(out, first);
@@ -375,14 +377,15 @@ private:
     // as in lastTwigs, then each child's subtree in the scalar order: its
     // reach check, its segment, its three twigs. The caller makes sure the
     // buffer has room for all twelve segments.
-    void lastForks(const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy, const Thirds& along,
-                   float angle, float firstAngle, float secondAngle, const CosSinApprox& direction, float length)
+    void lastForks(const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy,
+                   const Thirds& along, float angle, float firstAngle, float secondAngle,
+                   const CosSinApprox& direction, float length)
     {
         constexpr const BranchVariant& variant = branchVariant(kind);
         if (!(growth > 0.0f))
             return;
-        const ChildLanes lanes =
-            childLanes(kDrawCounts[2], kTurnCounts[2], d, t, growth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction, length);
+        const ChildLanes lanes = childLanes(kDrawCounts[2], kTurnCounts[2], d, t, growth, x, y, dx, dy, along, angle,
+                                            firstAngle, secondAngle, direction, length);
         alignas(16) float x0[4];
         alignas(16) float y0[4];
         alignas(16) float dxs[4];
@@ -407,16 +410,10 @@ private:
                 skipUnseenSubtree(2, growth);
                 continue;
             }
-            float* out = buffer.vertices + buffer.kept;
-            out[0] = x0[i];
-            out[1] = y0[i];
-            out[2] = x0[i] + dxs[i];
-            out[3] = y0[i] + dys[i];
-            buffer.kept += (lanes.seen >> i) & 1 ? kFloatsPerSegment : 0;
-            buffer.used += kFloatsPerSegment;
+            buffer.appendSegment(x0[i], y0[i], x0[i] + dxs[i], y0[i] + dys[i]);
             const double parentAngle = lanes.angles[i];
-            lastTwigs(own, lanes.turns[i], growth - 1.0f, x0[i], y0[i], dxs[i], dys[i], thirds(dxs[i], dys[i]), lanes.angles[i],
-                      static_cast<float>(parentAngle + variant.firstAngle + firstSway),
+            lastTwigs(own, lanes.turns[i], growth - 1.0f, x0[i], y0[i], dxs[i], dys[i], thirds(dxs[i], dys[i]),
+                      lanes.angles[i], static_cast<float>(parentAngle + variant.firstAngle + firstSway),
                       static_cast<float>(parentAngle + variant.secondAngle + secondSway),
                       CosSinApprox{cosines[i], sines[i]}, lengths[i]);
         }
@@ -435,6 +432,7 @@ private:
     {
         __m128 x0, y0;       // starts
         __m128 dx, dy;       // the segments, as the scalar path's dx and dy
+        __m128 x1, y1;       // ends, x0 + dx and y0 + dy
         __m128 lengths;      // lengths after the growth and the draw's factor
         CosSinLanes sides;   // directions of the first and second sides
         CosSinLanes ahead;   // direction of the continuation (and an unused lane)
@@ -444,9 +442,9 @@ private:
         int seen;            // which segments may be seen (ViewWindow::mayTouch)
     };
 
-    ChildLanes childLanes(int childDraws, int childTurns, const float* d, const CosSinApprox* t, float growth, float x, float y, float dx, float dy,
-                          const Thirds& along, float angle, float firstAngle, float secondAngle,
-                          const CosSinApprox& direction, float length) const
+    ChildLanes childLanes(int childDraws, int childTurns, const float* d, const CosSinApprox* t, float growth,
+                          float x, float y, float dx, float dy, const Thirds& along, float angle, float firstAngle,
+                          float secondAngle, const CosSinApprox& direction, float length) const
     {
         constexpr const BranchVariant& variant = branchVariant(kind);
         ChildLanes lanes;
@@ -486,34 +484,34 @@ private:
         const __m128 c = roundedLanes(lanes.sides.c, lanes.ahead.c, lanes.angles, cosOf);
         const __m128 s = roundedLanes(lanes.sides.s, lanes.ahead.s, lanes.angles, sinOf);
 
-        __m128 lengths = _mm_mul_ps(_mm_set1_ps(length),
-                                    _mm_setr_ps(variant.firstLength, variant.secondLength, variant.continuationLength, 0.0f));
+        const __m128 shares =
+            _mm_setr_ps(variant.firstLength, variant.secondLength, variant.continuationLength, 0.0f);
+        __m128 lengths = _mm_mul_ps(_mm_set1_ps(length), shares);
         if (growth < 1.0f)
             lengths = _mm_mul_ps(lengths, _mm_set1_ps(growth));
         const __m128d lowLengths =
             _mm_mul_pd(_mm_cvtps_pd(lengths), lengthFactors(_mm_setr_pd(lanes.draws[0][0], lanes.draws[1][0])));
-        const __m128d highLengths =
-            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(lengths, lengths)), lengthFactors(_mm_setr_pd(lanes.draws[2][0], 0.0)));
+        const __m128d highLengths = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(lengths, lengths)),
+                                               lengthFactors(_mm_setr_pd(lanes.draws[2][0], 0.0)));
         lanes.lengths = _mm_movelh_ps(_mm_cvtpd_ps(lowLengths), _mm_cvtpd_ps(highLengths));
 
         lanes.x0 = _mm_add_ps(_mm_set1_ps(x), _mm_setr_ps(along.dx1, along.dx2, dx, 0.0f));
         lanes.y0 = _mm_add_ps(_mm_set1_ps(y), _mm_setr_ps(along.dy1, along.dy2, dy, 0.0f));
         lanes.dx = _mm_mul_ps(c, lanes.lengths);
         lanes.dy = _mm_mul_ps(s, lanes.lengths);
-        const __m128 x1 = _mm_add_ps(lanes.x0, lanes.dx);
-        const __m128 y1 = _mm_add_ps(lanes.y0, lanes.dy);
+        lanes.x1 = _mm_add_ps(lanes.x0, lanes.dx);
+        lanes.y1 = _mm_add_ps(lanes.y0, lanes.dy);
 
         // ViewWindow::mayTouch per lane; the operand order makes min and max
         // pick as std::min and std::max do.
         const gfx::ViewWindow& w = buffer.window;
-        const __m128 xs = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(x1, lanes.x0), _mm_set1_ps(w.right)),
-                                     _mm_cmpge_ps(_mm_max_ps(x1, lanes.x0), _mm_set1_ps(w.left)));
-        const __m128 ys = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(y1, lanes.y0), _mm_set1_ps(w.top)),
-                                     _mm_cmpge_ps(_mm_max_ps(y1, lanes.y0), _mm_set1_ps(w.bottom)));
+        const __m128 xs = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(lanes.x1, lanes.x0), _mm_set1_ps(w.right)),
+                                     _mm_cmpge_ps(_mm_max_ps(lanes.x1, lanes.x0), _mm_set1_ps(w.left)));
+        const __m128 ys = _mm_and_ps(_mm_cmple_ps(_mm_min_ps(lanes.y1, lanes.y0), _mm_set1_ps(w.top)),
+                                     _mm_cmpge_ps(_mm_max_ps(lanes.y1, lanes.y0), _mm_set1_ps(w.bottom)));
         lanes.seen = _mm_movemask_ps(_mm_and_ps(xs, ys));
         return lanes;
     }
-
 
     // turnedCosSin for two children of the same branch, one per lane, with the
     // same operations in the same order. False, leaving `out` alone, when a
@@ -528,8 +526,10 @@ private:
         if (_mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(exacttrig::kLargestTurnRemainder))) != 3)
             return false;
         const __m128d half = _mm_mul_pd(_mm_mul_pd(_mm_set1_pd(0.5), e), e);
-        const __m128d cd = _mm_sub_pd(_mm_sub_pd(cosNominals, _mm_mul_pd(sinNominals, e)), _mm_mul_pd(cosNominals, half));
-        const __m128d sd = _mm_sub_pd(_mm_add_pd(sinNominals, _mm_mul_pd(cosNominals, e)), _mm_mul_pd(sinNominals, half));
+        const __m128d cd =
+            _mm_sub_pd(_mm_sub_pd(cosNominals, _mm_mul_pd(sinNominals, e)), _mm_mul_pd(cosNominals, half));
+        const __m128d sd =
+            _mm_sub_pd(_mm_add_pd(sinNominals, _mm_mul_pd(cosNominals, e)), _mm_mul_pd(sinNominals, half));
         const __m128d pc = _mm_set1_pd(parent.c);
         const __m128d ps = _mm_set1_pd(parent.s);
         out.c = _mm_sub_pd(_mm_mul_pd(pc, cd), _mm_mul_pd(ps, sd));
@@ -547,8 +547,10 @@ private:
     {
         const __m128d tolerance = _mm_set1_pd(exacttrig::kTolerance);
         const __m128 rounded = _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
-        const __m128 below = _mm_movelh_ps(_mm_cvtpd_ps(_mm_sub_pd(low, tolerance)), _mm_cvtpd_ps(_mm_sub_pd(high, tolerance)));
-        const __m128 above = _mm_movelh_ps(_mm_cvtpd_ps(_mm_add_pd(low, tolerance)), _mm_cvtpd_ps(_mm_add_pd(high, tolerance)));
+        const __m128 below =
+            _mm_movelh_ps(_mm_cvtpd_ps(_mm_sub_pd(low, tolerance)), _mm_cvtpd_ps(_mm_sub_pd(high, tolerance)));
+        const __m128 above =
+            _mm_movelh_ps(_mm_cvtpd_ps(_mm_add_pd(low, tolerance)), _mm_cvtpd_ps(_mm_add_pd(high, tolerance)));
         const int safe = _mm_movemask_ps(_mm_and_ps(_mm_cmpeq_ps(below, rounded), _mm_cmpeq_ps(above, rounded)));
         if ((safe & 7) == 7)
             return rounded;
@@ -561,8 +563,7 @@ private:
         return _mm_load_ps(lanes);
     }
 
-    // min(max(1 + 0.2 r, 0.5), 1.5) in double per lane, picking as std::min
-    // and std::max do.
+    // lengthFactor per lane, picking as std::min and std::max do.
     static __m128d lengthFactors(__m128d r)
     {
         const __m128d f = _mm_add_pd(_mm_set1_pd(1.0), _mm_mul_pd(_mm_set1_pd(0.2), r));

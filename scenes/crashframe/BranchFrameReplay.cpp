@@ -5,7 +5,6 @@
 #include "growth/ReplayBranches.h"
 #include "scenes/crashframe/BranchFrame.h"
 
-
 namespace {
 
 constexpr growth::BranchKind kKind = growth::BranchKind::BranchFrame;
@@ -15,6 +14,10 @@ constexpr float kSegmentLength = 0.15f;
 
 // The order of one main step's draws: the length, the first sway rate, the
 // first side branch, the second rate, the second side branch, the walk.
+constexpr int kStepDraws = 4 + 2 * kSideDraws;
+constexpr int kFirstSideOffset = 2;
+constexpr int kSecondSideOffset = kFirstSideOffset + kSideDraws + 1;
+
 void recordStep(growth::DrawTape::Recorder& tape)
 {
     tape.normal();
@@ -57,14 +60,12 @@ BranchFrameReplay::BranchFrameReplay(float angle, float longest)
 {
     tape.record(BranchFrame::seedFor(startAngle), growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16),
                 recordStep);
-    // The side branches' continuation turns, step by step in the order of
-    // recordStep's draws.
-    constexpr int kStepDraws = 4 + 2 * kSideDraws;
+    // The side branches' continuation turns, step by step.
     turns.reserve(static_cast<std::size_t>(tape.steps() * 2 * growth::continuationTurnCount(kKind, kSideLevel)));
     for (int step = 0; step < tape.steps(); ++step) {
-        const float* first = tape.draws() + step * kStepDraws + 2;
-        growth::collectContinuationTurns<kKind>(first, kSideLevel, turns);
-        growth::collectContinuationTurns<kKind>(first + kSideDraws + 1, kSideLevel, turns);
+        const float* draws = tape.draws() + step * kStepDraws;
+        growth::collectContinuationTurns<kKind>(draws + kFirstSideOffset, kSideLevel, turns);
+        growth::collectContinuationTurns<kKind>(draws + kSecondSideOffset, kSideLevel, turns);
     }
 }
 
