@@ -42,12 +42,13 @@ std::vector<std::int16_t> samplesOf(const QByteArray& file, WavFormat& format)
 
 } // namespace
 
-TEST(CaptureFrameRange, CountsFramesThatStartBeforeTheEnd)
+TEST(CaptureFrameRange, CountsOnlyTheWholeFramesBeforeTheEnd)
 {
     EXPECT_EQ(FrameRange(0.0, 2.0, {30, 1}).frameCount(), 60);
     EXPECT_EQ(FrameRange(0.0, 75.0, {60, 1}).frameCount(), 4500);
-    EXPECT_EQ(FrameRange(0.7, 1.3, {30, 1}).frameCount(), 18);  // 0.6 * 30 is a hair above 18 in double
-    EXPECT_EQ(FrameRange(0.0, 75.0, {60000, 1001}).frameCount(), 4496);  // 4495.5 frames: the last one is partly in
+    EXPECT_EQ(FrameRange(0.7, 1.3, {30, 1}).frameCount(), 18);  // 0.6 * 30 is a hair below 18 in double
+    EXPECT_EQ(FrameRange(0.0, 75.0, {60000, 1001}).frameCount(), 4495);  // 4495.5 frames: the last would end past 75 s
+    EXPECT_EQ(FrameRange(60.0, 60.2, {1, 1}).frameCount(), 0);
     EXPECT_EQ(FrameRange(2.0, 2.0, {60, 1}).frameCount(), 0);
 }
 
@@ -72,20 +73,34 @@ TEST(CaptureFrameRange, SoundSpansTheFramesRoundedUp)
     EXPECT_EQ(FrameRange(0.0, 1.0, {60000, 1001}).sampleCount(1, 48000), 801);  // 800.8 samples
 }
 
-TEST(CaptureOptionsParsing, ReadsFrameRatesAsFractions)
+TEST(CaptureOptionsParsing, ReadsAnyTypedRateAsTheClosestFraction)
 {
-    FrameRate rate;
-    ASSERT_TRUE(parseFrameRate(QStringLiteral("60000/1001"), rate));
-    EXPECT_EQ(rate.num, 60000);
-    EXPECT_EQ(rate.den, 1001);
-    ASSERT_TRUE(parseFrameRate(QStringLiteral("29.97"), rate));
-    EXPECT_EQ(rate.num, 2997);
-    EXPECT_EQ(rate.den, 100);
-    ASSERT_TRUE(parseFrameRate(QStringLiteral("50/2"), rate));
-    EXPECT_EQ(rate.num, 25);
-    EXPECT_EQ(rate.den, 1);
-    for (const char* bad : {"0", "1/0", "0/5", "-30", "fast", "30/", "1001/1", "1e3"})
-        EXPECT_FALSE(parseFrameRate(QString::fromLatin1(bad), rate)) << bad;
+    const struct
+    {
+        const char* text;
+        std::int64_t num;
+        std::int64_t den;
+    } rates[] = {
+        {"60000/1001", 60000, 1001}, {"50/2", 25, 1},   {"60", 60, 1},           {"29.97", 2997, 100},
+        {"23.976", 2997, 125},       {"2.5e1", 25, 1},  {"29.970029970029970", 30000, 1001},
+        {"1", 1, 1},                 {"1e3", 1000, 1},  {"3.14159265358979", 3126535, 995207},
+        {"7/3000001", 0, 0},  // below one frame a second
+    };
+    for (const auto& r : rates) {
+        FrameRate rate{0, 0};
+        const QString problem = parseFrameRate(QString::fromLatin1(r.text), rate);
+        if (r.num == 0) {
+            EXPECT_TRUE(problem.contains(QLatin1String("below 1 frame per second"))) << r.text;
+            continue;
+        }
+        EXPECT_TRUE(problem.isEmpty()) << r.text << ": " << problem.toStdString();
+        EXPECT_EQ(rate.num, r.num) << r.text;
+        EXPECT_EQ(rate.den, r.den) << r.text;
+    }
+    for (const char* bad : {"0", "1/0", "0/5", "-30", "fast", "30/", "nan", "inf", "0.0001", "0.99", "1000.5"}) {
+        FrameRate rate;
+        EXPECT_FALSE(parseFrameRate(QString::fromLatin1(bad), rate).isEmpty()) << bad;
+    }
 }
 
 TEST(CaptureOptionsParsing, VideoDefaultsToTheWholeDemoAt1080p60)
@@ -127,6 +142,9 @@ TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
         {{"--output", "a.mp4", "--frames", "out"}, "choose one"},
         {{"--output", "a.avi"}, "--output"},
         {{"--output", "a.mp4", "--to", "1e9", "--fps", "1000"}, "frames"},
+        {{"--output", "a.mp4", "--fps", "0.5"}, "below 1 frame per second"},
+        {{"--output", "a.mp4", "--crf", "20", "--crf", "20"}, "--crf is given twice"},
+        {{"--benchmark", "--benchmark"}, "--benchmark is given twice"},
     };
     for (const auto& c : cases) {
         const CaptureOptions options = parse(c.arguments);

@@ -9,7 +9,15 @@
 
 namespace {
 
+// Below one frame a second a frame would stand for more than a second of
+// pictures that change many times a second, and the 75 s demo would shrink to
+// fewer than 75 pictures. Up to the highest rate the sample arithmetic stays
+// far inside 64 bits.
+constexpr double kMinFramesPerSecond = 1.0;
 constexpr double kMaxFramesPerSecond = 1000.0;
+// A typed decimal becomes the closest fraction with a denominator up to this:
+// 29.970029970029970 is 30000/1001, 23.976 is 2997/125.
+constexpr std::int64_t kMaxRateDenominator = 1'000'000;
 constexpr std::int64_t kMaxFrames = 10'000'000;  // keeps the sample arithmetic far inside 64 bits
 constexpr int kMinCrf = 1;  // 0 is lossless, which the High profile cannot carry
 constexpr int kMaxCrf = 51;
@@ -32,6 +40,40 @@ bool parseSeconds(const QString& text, double& seconds)
     return number && std::isfinite(seconds);
 }
 
+// The fraction closest to `value` (in [1, 1024)) with a denominator up to
+// kMaxRateDenominator: its continued fraction, worked on the double's exact
+// value (a 53-bit whole number over a power of two), and at the end the better
+// of the last convergent and the last semiconvergent that fits.
+FrameRate closestFraction(double value)
+{
+    int exponent = 0;
+    const double mantissa = std::frexp(value, &exponent);
+    std::int64_t n = static_cast<std::int64_t>(std::ldexp(mantissa, 53));
+    std::int64_t d = std::int64_t{1} << (53 - exponent);
+    std::int64_t p0 = 0, q0 = 1, p1 = 1, q1 = 0;
+    while (d != 0) {
+        const std::int64_t a = n / d;
+        if (q1 != 0 && a > (kMaxRateDenominator - q0) / q1) {
+            const std::int64_t k = (kMaxRateDenominator - q0) / q1;
+            const FrameRate semi{p0 + k * p1, q0 + k * q1};
+            const auto error = [value](FrameRate r) {
+                return std::fabs(static_cast<long double>(r.num) / r.den - static_cast<long double>(value));
+            };
+            return error(semi) < error(FrameRate{p1, q1}) ? semi : FrameRate{p1, q1};
+        }
+        const std::int64_t p2 = p0 + a * p1;
+        const std::int64_t q2 = q0 + a * q1;
+        p0 = p1;
+        q0 = q1;
+        p1 = p2;
+        q1 = q2;
+        const std::int64_t rest = n - a * d;
+        n = d;
+        d = rest;
+    }
+    return FrameRate{p1, q1};
+}
+
 bool isVideoFile(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -40,30 +82,35 @@ bool isVideoFile(const QString& path)
 
 } // namespace
 
-bool parseFrameRate(const QString& text, FrameRate& rate)
+QString parseFrameRate(const QString& text, FrameRate& rate)
 {
-    static const QRegularExpression fraction(QStringLiteral("^(\\d{1,7})(?:/(\\d{1,6}))?$"));
-    static const QRegularExpression decimal(QStringLiteral("^(\\d{1,4})\\.(\\d{1,6})$"));
-    std::int64_t num = 0;
-    std::int64_t den = 1;
+    static const QRegularExpression fraction(QStringLiteral("^\\s*(\\d{1,12})/(\\d{1,12})\\s*$"));
+    const QString notARate = QStringLiteral("'%1' is not a rate such as 60, 29.97 or 60000/1001").arg(text);
+    double value = 0.0;
+    FrameRate exact{0, 1};
     if (const QRegularExpressionMatch match = fraction.match(text); match.hasMatch()) {
-        num = match.captured(1).toLongLong();
-        den = match.captured(2).isEmpty() ? 1 : match.captured(2).toLongLong();
-    } else if (const QRegularExpressionMatch dec = decimal.match(text); dec.hasMatch()) {
-        for (int i = 0; i < dec.captured(2).size(); ++i)
-            den *= 10;
-        num = dec.captured(1).toLongLong() * den + dec.captured(2).toLongLong();
+        const std::int64_t num = match.captured(1).toLongLong();
+        const std::int64_t den = match.captured(2).toLongLong();
+        if (num <= 0 || den <= 0)
+            return notARate;
+        const std::int64_t common = std::gcd(num, den);
+        exact = FrameRate{num / common, den / common};
+        value = static_cast<double>(num) / static_cast<double>(den);
     } else {
-        return false;
+        bool number = false;
+        value = text.toDouble(&number);
+        if (!number || !std::isfinite(value) || value <= 0.0)
+            return notARate;
     }
-    if (num <= 0 || den <= 0)
-        return false;
-    const std::int64_t common = std::gcd(num, den);
-    const FrameRate reduced{num / common, den / common};
-    if (reduced.perSecond() > kMaxFramesPerSecond)
-        return false;
-    rate = reduced;
-    return true;
+    if (value < kMinFramesPerSecond)
+        return QStringLiteral("%1 is below %2 frame per second: each frame would stand for more than a second of "
+                              "pictures that change many times a second")
+            .arg(text.trimmed())
+            .arg(kMinFramesPerSecond);
+    if (value > kMaxFramesPerSecond)
+        return QStringLiteral("%1 is above %2 frames per second").arg(text.trimmed()).arg(kMaxFramesPerSecond);
+    rate = exact.num > 0 && exact.den <= kMaxRateDenominator ? exact : closestFraction(value);
+    return QString();
 }
 
 CaptureOptions parseCaptureOptions(const QStringList& arguments)
@@ -93,7 +140,7 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
                                   QStringLiteral("SECONDS"), QStringLiteral("0"));
     const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Demo second at which the range ends."),
                                 QStringLiteral("SECONDS"), QStringLiteral("75"));
-    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Frames per second, e.g. 60 or 60000/1001."),
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Frames per second, 1 to 1000: 60, 29.97 or 60000/1001."),
                                  QStringLiteral("RATE"), QStringLiteral("60"));
     const QCommandLineOption crf(QStringLiteral("crf"), QStringLiteral("H.264 quality, 1 (best) to 51."),
                                  QStringLiteral("N"), QStringLiteral("18"));
@@ -107,6 +154,12 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         return failed(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return failed(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
+    // Otherwise the last of two values would silently win.
+    const QStringList given = parser.optionNames();
+    for (const QString& name : given) {
+        if (given.count(name) > 1)
+            return failed(QStringLiteral("--%1 is given twice; give it once").arg(name));
+    }
 
     // The mode.
     options.output = parser.value(output);
@@ -163,9 +216,8 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         return failed(QStringLiteral("--from: '%1' is not a number of seconds").arg(parser.value(from)));
     if (!parseSeconds(parser.value(to), options.to))
         return failed(QStringLiteral("--to: '%1' is not a number of seconds").arg(parser.value(to)));
-    if (!parseFrameRate(parser.value(fps), options.fps))
-        return failed(QStringLiteral("--fps: '%1' is not a rate above 0 and up to 1000, such as 60 or 60000/1001")
-                          .arg(parser.value(fps)));
+    if (const QString problem = parseFrameRate(parser.value(fps), options.fps); !problem.isEmpty())
+        return failed(QStringLiteral("--fps: ") + problem);
     if (options.from >= options.to)
         return failed(QStringLiteral("--from %1 is not before --to %2").arg(parser.value(from), parser.value(to)));
     const std::int64_t count = options.range().frameCount();

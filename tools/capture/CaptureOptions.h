@@ -35,7 +35,8 @@ struct CaptureOptions
 // Parses the program's arguments (argv[0] included) with QCommandLineParser.
 CaptureOptions parseCaptureOptions(const QStringList& arguments);
 
-// Reads a frame rate: a whole number ("60"), a fraction ("60000/1001") or a
-// decimal ("29.97"). False if the text is none of them or the rate is not
-// within 0 < fps <= 1000.
-bool parseFrameRate(const QString& text, FrameRate& rate);
+// Reads a frame rate from 1 to 1000: a fraction ("60000/1001") as it is, any
+// other number ("60", "29.97", "2.5e1") as the closest fraction with a
+// denominator up to 1,000,000. Returns an empty string, or what is wrong with
+// the text in one line.
+QString parseFrameRate(const QString& text, FrameRate& rate);

@@ -4,8 +4,8 @@
 
 namespace {
 
-// (to - from) * fps lands a hair above a whole number through rounding (2 s at
-// 30 fps must be 60 frames, not 61).
+// (to - from) * fps lands a hair below a whole number through rounding (0.6 s
+// at 30 fps must be 18 frames, not 17).
 constexpr double kWholeFrameSlack = 1e-6;
 
 } // namespace
@@ -19,7 +19,7 @@ std::int64_t FrameRange::frameCount() const
     if (!(end > start) || fps.num <= 0 || fps.den <= 0)
         return 0;
     const double frames = (end - start) * static_cast<double>(fps.num) / static_cast<double>(fps.den);
-    return static_cast<std::int64_t>(std::ceil(frames - kWholeFrameSlack));
+    return static_cast<std::int64_t>(std::floor(frames + kWholeFrameSlack));
 }
 
 double FrameRange::secondsOf(std::int64_t n) const

@@ -1,8 +1,9 @@
 #pragma once
 
-// Which frames a capture renders: frame n shows demo time from + n / fps, for
-// every n whose time lies before `to`. The rate is a fraction so that rates
-// such as 60000/1001 give exact frame times.
+// Which frames a capture renders: frame n shows demo time from + n / fps and
+// lasts 1 / fps, for every n whose whole frame fits before `to`: no frame
+// lies past the range's end, and a video of them lasts frames / fps. The rate
+// is a fraction so that rates such as 60000/1001 give exact frame times.
 
 #include <cstdint>
 
