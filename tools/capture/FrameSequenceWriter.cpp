@@ -1,10 +1,16 @@
 #include "FrameSequenceWriter.h"
 
+#include "OutputFile.h"
 #include "SoundtrackClip.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -20,6 +26,12 @@ FrameSequenceWriter::FrameSequenceWriter(const QString& frameDirectory, const Fr
 {
 }
 
+FrameSequenceWriter::~FrameSequenceWriter()
+{
+    if (!finished)
+        abandon();
+}
+
 QString FrameSequenceWriter::frameName(std::int64_t n)
 {
     return QStringLiteral("frame-%1.png").arg(n, 6, 10, QLatin1Char('0'));
@@ -32,32 +44,61 @@ QString FrameSequenceWriter::musicName()
 
 bool FrameSequenceWriter::open()
 {
-    QDir dir(directory);
-    if (dir.exists()) {
-        if (!dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
+    QString why;
+    if (!OutputFile::followLinks(directory, resolved, why))
+        return fail(QStringLiteral("cannot write '%1': %2").arg(directory, why));
+    struct stat info = {};
+    if (::stat(QFile::encodeName(resolved).constData(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode))
+            return fail(QStringLiteral("--frames: '%1' is not a directory").arg(directory));
+        if (!QDir(resolved).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
             return fail(QStringLiteral("--frames: '%1' is not empty; give a new or empty directory").arg(directory));
-    } else {
-        if (!QDir().mkpath(directory))
-            return fail(QStringLiteral("cannot write '%1': the directory cannot be made").arg(directory));
-        madeDirectory = true;
+    } else if (!makeDirectories()) {
+        return false;
     }
     // Find out now, not after the first frame has been rendered, whether files can go there.
-    QTemporaryFile probe(dir.filePath(QStringLiteral(".probe-XXXXXX")));
+    OutputFile probe(QDir(resolved).filePath(musicName()));
     if (!probe.open()) {
-        const QString why = probe.errorString();
+        const QString refused = probe.errorString();
         abandon();
-        return fail(QStringLiteral("cannot write '%1': %2").arg(directory, why));
+        return fail(refused);
+    }
+    return true;
+}
+
+bool FrameSequenceWriter::makeDirectories()
+{
+    // Each missing directory on the way, outermost first, so that all of them can go again.
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(resolved));
+    QStringList missing;
+    for (QString path = absolute; !path.isEmpty() && !QFileInfo::exists(path); path = QFileInfo(path).path()) {
+        missing.prepend(path);
+        if (path == QFileInfo(path).path())
+            break;
+    }
+    for (const QString& path : missing) {
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
+            const QString why = QString::fromLocal8Bit(std::strerror(errno));
+            abandon();
+            return fail(QStringLiteral("cannot write '%1': %2").arg(directory, why));
+        }
+        madeDirectories << path;
     }
     return true;
 }
 
 bool FrameSequenceWriter::write(const QImage& frame)
 {
-    const QString path = QDir(directory).filePath(frameName(next));
-    // QSaveFile writes beside the target and renames on commit: no frame is ever half there.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !frame.save(&file, "PNG", kPngQuality) || !file.commit())
-        return fail(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+    // Encoded in memory first: a failed write is ours to report, in one line.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!frame.save(&buffer, "PNG", kPngQuality))
+        return fail(QStringLiteral("a frame could not be encoded as PNG"));
+    const QString path = QDir(resolved).filePath(frameName(next));
+    QString why;
+    if (!OutputFile::writeFile(path, png, why))
+        return fail(why);
     written << path;
     ++next;
     return true;
@@ -65,13 +106,13 @@ bool FrameSequenceWriter::write(const QImage& frame)
 
 bool FrameSequenceWriter::finish(std::int64_t frames)
 {
-    const QString path = QDir(directory).filePath(musicName());
-    QSaveFile file(path);
+    const QString path = QDir(resolved).filePath(musicName());
+    OutputFile file(path);
     const std::int64_t samples = range.sampleCount(frames, soundtrack.sampleRate());
-    if (!file.open(QIODevice::WriteOnly) ||
-        !soundtrack.write(file, range.firstSample(soundtrack.sampleRate()), samples) || !file.commit())
-        return fail(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+    if (!file.open() || !soundtrack.write(file, range.firstSample(soundtrack.sampleRate()), samples) || !file.commit())
+        return fail(file.errorString());
     written << path;
+    finished = true;
     return true;
 }
 
@@ -80,8 +121,8 @@ void FrameSequenceWriter::abandon()
     for (const QString& path : written)
         QFile::remove(path);
     written.clear();
-    if (madeDirectory) {
-        QDir().rmdir(directory);
-        madeDirectory = false;
-    }
+    for (auto made = madeDirectories.crbegin(); made != madeDirectories.crend(); ++made)
+        QDir().rmdir(*made);
+    madeDirectories.clear();
+    finished = false;
 }

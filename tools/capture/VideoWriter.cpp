@@ -1,48 +1,58 @@
 #include "VideoWriter.h"
 
+#include "Interruption.h"
 #include "SoundtrackClip.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <poll.h>
 #include <unistd.h>
-
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
 // What a video site takes as it is: H.264 High in yuv420p with BT.709 colour,
 // AAC at 48 kHz, and for MP4 the index at the front so playback starts at once.
 constexpr const char* kAudioBitrate = "384k";
-constexpr const char* kAudioRate = "48000";
-
-QString partialNameFor(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.dir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(info.fileName()));
-}
+constexpr int kAudioRateHz = 48000;
+// ffmpeg's AAC encoder starts every stream with this many samples of its own
+// (priming) at the output rate. MP4 skips them through an edit list; Matroska
+// has none, so ffmpeg would shift the whole file by their 21 ms and put frame
+// n at 0.021 + n / rate. Handed the sound that much later, ffmpeg keeps both
+// streams at 0: the range's first 21 ms of sound give way to the priming.
+constexpr std::int64_t kAacPrimingSamples = 1024;
+// Room kept for ffmpeg's log, so that its last words survive a full disk.
+constexpr off_t kLogReserveBytes = 64 * 1024;
+// How long a write waits on a full pipe before it looks at the interruption again.
+constexpr int kPipeWaitMs = 20;
+// After Ctrl-C, an ffmpeg that takes no bytes for this long has stopped
+// reading: the video is given up at once rather than at the deadline. A
+// working ffmpeg takes some of a frame every few milliseconds, even at 4K.
+constexpr std::chrono::milliseconds kStalledAfterInterruption(500);
 
 bool isMp4(const QString& path)
 {
     return QFileInfo(path).suffix().compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0;
 }
 
+// ffmpeg reads a name with a colon as a protocol; "file:" keeps every name a file.
+QString fileUrl(const QString& path)
+{
+    return QStringLiteral("file:") + path;
+}
+
 } // namespace
 
-VideoWriter::VideoWriter(const VideoSettings& videoSettings, const FrameRange& frames,
-                         const SoundtrackClip& music)
-    : settings(videoSettings), range(frames), soundtrack(music)
+VideoWriter::VideoWriter(const VideoSettings& videoSettings, const FrameRange& frames, const SoundtrackClip& music)
+    : settings(videoSettings), range(frames), soundtrack(music), video(videoSettings.path),
+      sound(videoSettings.path, QStringLiteral(".wav")), log(videoSettings.path, QStringLiteral(".log"))
 {
 }
 
@@ -56,24 +66,43 @@ QString VideoWriter::findFfmpeg()
     return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
 }
 
-QStringList VideoWriter::ffmpegArguments(const VideoSettings& settings, FrameRate rate, const QString& audioPath,
-                                         const QString& outputPath)
+QString VideoWriter::findFfprobe()
 {
+    return QStandardPaths::findExecutable(QStringLiteral("ffprobe"));
+}
+
+std::int64_t VideoWriter::soundDelay() const
+{
+    return isMp4(settings.path) ? 0 : aacFrameSamples();
+}
+
+std::int64_t VideoWriter::aacFrameSamples() const
+{
+    return (kAacPrimingSamples * soundtrack.sampleRate() + kAudioRateHz / 2) / kAudioRateHz;
+}
+
+QStringList VideoWriter::ffmpegArguments() const
+{
+    const FrameRate rate = range.rate();
     QStringList arguments = {
         // Input 0: the frames, as QImage::Format_RGB32 lays them out in memory.
-        "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
+        "-hide_banner", "-nostdin", "-loglevel", "error", "-xerror", "-y",
         "-f", "rawvideo", "-pix_fmt", "bgra",
         "-video_size", QStringLiteral("%1x%2").arg(settings.width).arg(settings.height),
         "-framerate", QStringLiteral("%1/%2").arg(rate.num).arg(rate.den),
         "-i", "pipe:0",
-        // Input 1: the soundtrack over the same range.
-        "-i", audioPath,
+    };
+    // Input 1: the soundtrack over the same range, later by the priming in Matroska.
+    if (const std::int64_t delay = soundDelay(); delay > 0)
+        arguments << "-itsoffset" << QString::number(double(delay) / soundtrack.sampleRate(), 'f', 9);
+    arguments << "-i" << fileUrl(sound.temporaryPath());
+    arguments += {
         "-map", "0:v:0", "-map", "1:a:0",
         "-vf", "scale=out_color_matrix=bt709:out_range=tv",
         "-c:v", "libx264", "-profile:v", "high", "-pix_fmt", "yuv420p",
         "-crf", QString::number(settings.crf),
         "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
-        "-c:a", "aac", "-b:a", kAudioBitrate, "-ar", kAudioRate,
+        "-c:a", "aac", "-b:a", kAudioBitrate, "-ar", QString::number(kAudioRateHz),
         // Stopped early, the sound ends with the last frame.
         "-shortest",
     };
@@ -81,7 +110,7 @@ QStringList VideoWriter::ffmpegArguments(const VideoSettings& settings, FrameRat
         arguments << "-movflags" << "+faststart" << "-f" << "mp4";
     else
         arguments << "-f" << "matroska";
-    arguments << outputPath;
+    arguments << fileUrl(video.temporaryPath());
     return arguments;
 }
 
@@ -89,83 +118,51 @@ bool VideoWriter::open()
 {
     // A closed pipe must come back from write() as an error, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
-    const QString program = findFfmpeg();
-    if (program.isEmpty())
+    if (findFfmpeg().isEmpty())
         return fail(QStringLiteral("ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)"));
+    if (findFfprobe().isEmpty())
+        return fail(QStringLiteral("ffprobe is not installed; it comes with ffmpeg (on Debian: sudo apt-get install ffmpeg)"));
+    // The target is checked, and its hidden file made, before any frame is drawn.
+    if (!video.open())
+        return fail(video.errorString());
+    if (writeSoundtrack() && startFfmpeg())
+        return true;
+    abandon();
+    return false;
+}
 
-    // The output's own directory takes the partial file, so that the final
-    // rename cannot cross file systems and an unwritable place shows up now.
-    QTemporaryFile partial(partialNameFor(settings.path));
-    partial.setAutoRemove(false);
-    if (!partial.open())
-        return fail(QStringLiteral("cannot write '%1': %2").arg(settings.path, partial.errorString()));
-    partialPath = partial.fileName();
-    partial.close();
-
-    audio.setFileTemplate(QDir(QDir::tempPath()).filePath(QStringLiteral("umbrafen-capture-XXXXXX.wav")));
-    const std::int64_t samples = range.sampleCount(range.frameCount(), soundtrack.sampleRate());
-    if (!audio.open() || !soundtrack.write(audio, range.firstSample(soundtrack.sampleRate()), samples) ||
-        !audio.flush()) {
-        abandon();
-        return fail(QStringLiteral("cannot write the soundtrack for ffmpeg: %1").arg(audio.errorString()));
-    }
-    log.setFileTemplate(QDir(QDir::tempPath()).filePath(QStringLiteral("umbrafen-capture-XXXXXX.log")));
-    if (!log.open()) {
-        abandon();
-        return fail(QStringLiteral("cannot write ffmpeg's log: %1").arg(log.errorString()));
-    }
-    if (!spawnFfmpeg(program)) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        abandon();
-        return fail(QStringLiteral("cannot start %1: %2").arg(program, why));
-    }
+bool VideoWriter::writeSoundtrack()
+{
+    const std::uint32_t rate = soundtrack.sampleRate();
+    const std::int64_t delay = soundDelay();
+    // The sound spans the frames exactly; but for at least one AAC frame,
+    // without which ffmpeg writes a sound stream with no sound in it (a
+    // video shorter than 21 ms carries that much sound).
+    const std::int64_t samples = std::max(range.sampleCount(range.frameCount(), rate) - delay, aacFrameSamples());
+    if (!sound.open() || !soundtrack.write(sound, range.firstSample(rate) + delay, samples))
+        return fail(sound.errorString());
     return true;
 }
 
-bool VideoWriter::spawnFfmpeg(const QString& program)
+bool VideoWriter::startFfmpeg()
 {
+    if (!log.open())
+        return fail(log.errorString());
+    // Blocks kept for the log: ffmpeg writes into them even when the disk is full.
+    if (::fallocate(log.handle(), FALLOC_FL_KEEP_SIZE, 0, kLogReserveBytes) != 0 && errno == ENOSPC)
+        return fail(QStringLiteral("cannot write '%1': %2").arg(settings.path, QString::fromLocal8Bit(std::strerror(errno))));
+
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
-        return false;
-
-    const QStringList arguments = ffmpegArguments(settings, range.rate(), audio.fileName(), partialPath);
-    std::vector<QByteArray> storage;
-    storage.push_back(QFile::encodeName(program));
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, log.handle(), STDERR_FILENO);
-
-    // Its own process group: Ctrl-C in the terminal reaches only us, and we
-    // finish the video by closing the pipe. Signals we ignore or catch go back
-    // to their defaults in ffmpeg.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGINT);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-
-    const int spawned = posix_spawn(&ffmpeg, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return fail(QStringLiteral("cannot start ffmpeg: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    // Our end never blocks: a write waits in poll(), which also watches for Ctrl-C.
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    const bool started = ffmpeg.start(findFfmpeg(), ffmpegArguments(), ends[0], -1, log.handle());
+    const int why = errno;
     ::close(ends[0]);
-    if (spawned != 0) {
+    if (!started) {
         ::close(ends[1]);
-        ffmpeg = -1;
-        errno = spawned;
-        return false;
+        return fail(QStringLiteral("cannot start %1: %2").arg(findFfmpeg(), QString::fromLocal8Bit(std::strerror(why))));
     }
     pipeInput = ends[1];
     return true;
@@ -180,74 +177,117 @@ bool VideoWriter::write(const QImage& frame)
         return fail(QStringLiteral("a frame could not be read back from OpenGL"));
     const char* bytes = reinterpret_cast<const char*>(frame.constBits());
     auto left = static_cast<std::size_t>(frame.sizeInBytes());
+    auto progressed = std::chrono::steady_clock::now();
     while (left > 0) {
+        if (Interruption::timeIsUp() ||
+            (Interruption::requested() && std::chrono::steady_clock::now() - progressed > kStalledAfterInterruption))
+            return fail(QStringLiteral("ffmpeg did not take the frames in time"));
         const ssize_t written = ::write(pipeInput, bytes, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
+        if (written > 0) {
+            bytes += written;
+            left -= static_cast<std::size_t>(written);
+            progressed = std::chrono::steady_clock::now();
+        } else if (written < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd room = {pipeInput, POLLOUT, 0};
+            ::poll(&room, 1, kPipeWaitMs);
+        } else {
             // ffmpeg has gone; what it said tells why.
-            waitForFfmpeg();
-            return fail(QStringLiteral("ffmpeg stopped while writing '%1': %2").arg(settings.path, ffmpegSays()));
+            ::close(pipeInput);
+            pipeInput = -1;
+            ffmpeg.wait();
+            const QString said = ffmpegSays();
+            return fail(QStringLiteral("ffmpeg stopped reading the frames for '%1': %2")
+                            .arg(settings.path, said.isEmpty() ? QStringLiteral("it ") + ffmpeg.howItEnded() : said));
         }
-        bytes += written;
-        left -= static_cast<std::size_t>(written);
     }
     return true;
 }
 
-bool VideoWriter::finish(std::int64_t)
+bool VideoWriter::finish(std::int64_t frames)
 {
-    if (!waitForFfmpeg())
-        return fail(QStringLiteral("ffmpeg could not write '%1': %2").arg(settings.path, ffmpegSays()));
-    // The partial file was made private; the video gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(partialPath).constData(), 0666 & ~mask);
-    if (::rename(QFile::encodeName(partialPath).constData(), QFile::encodeName(settings.path).constData()) != 0)
-        return fail(QStringLiteral("cannot write '%1': %2")
-                        .arg(settings.path, QString::fromLocal8Bit(std::strerror(errno))));
-    partialPath.clear();
+    if (pipeInput >= 0) {
+        ::close(pipeInput);
+        pipeInput = -1;
+    }
+    const bool exited = ffmpeg.wait();
+    const QString said = ffmpegSays();
+    if (!exited || !said.isEmpty())
+        return fail(QStringLiteral("ffmpeg could not write '%1': %2")
+                        .arg(settings.path, said.isEmpty() ? QStringLiteral("it ") + ffmpeg.howItEnded() : said));
+    const QString missing = incompleteness(frames);
+    if (!missing.isEmpty())
+        return fail(QStringLiteral("'%1' is incomplete: %2").arg(settings.path, missing));
+    if (!video.commit())
+        return fail(video.errorString());
+    sound.discard();
+    log.discard();
     return true;
 }
 
 void VideoWriter::abandon()
 {
-    if (ffmpeg > 0) {
-        ::kill(ffmpeg, SIGKILL);
-        waitForFfmpeg();
-    }
     if (pipeInput >= 0) {
         ::close(pipeInput);
         pipeInput = -1;
     }
-    if (!partialPath.isEmpty()) {
-        QFile::remove(partialPath);
-        partialPath.clear();
-    }
+    // ffmpeg goes before its files do.
+    ffmpeg.end();
+    video.discard();
+    sound.discard();
+    log.discard();
 }
 
-bool VideoWriter::waitForFfmpeg()
+QString VideoWriter::incompleteness(std::int64_t frames)
 {
-    if (pipeInput >= 0) {
-        ::close(pipeInput);
-        pipeInput = -1;
+    QByteArray said;
+    ChildProcess probe;
+    const bool ran = probe.run(findFfprobe(),
+                               {"-v", "error", "-count_packets", "-show_entries", "stream=codec_type,nb_read_packets",
+                                "-of", "csv=p=0", fileUrl(video.temporaryPath())},
+                               said);
+    // "N/A" packets: a stream with none.
+    static const QRegularExpression stream(QStringLiteral("^(video|audio),(\\d+|N/A)$"));
+    std::int64_t videoPackets = -1;
+    std::int64_t audioPackets = -1;
+    QStringList problems;
+    for (const QString& line : QString::fromLocal8Bit(said).split('\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = stream.match(line.trimmed());
+        if (!match.hasMatch())
+            problems << line.trimmed();
+        else if (match.captured(1) == QLatin1String("video"))
+            videoPackets = match.captured(2).toLongLong();
+        else
+            audioPackets = match.captured(2).toLongLong();
     }
-    if (ffmpeg <= 0)
-        return false;
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = ::waitpid(ffmpeg, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    ffmpeg = -1;
-    return waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!problems.isEmpty())
+        return inUserTerms(problems.first()).remove(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(settings.path) + QStringLiteral(": ")));
+    if (!ran)
+        return QStringLiteral("ffprobe ") + probe.howItEnded();
+    if (videoPackets != frames)
+        return QStringLiteral("it holds %1 of the %2 frames written").arg(std::max<std::int64_t>(0, videoPackets)).arg(frames);
+    if (audioPackets <= 0)
+        return QStringLiteral("it has no sound");
+    return QString();
 }
 
 QString VideoWriter::ffmpegSays() const
 {
-    QFile said(log.fileName());
+    QFile said(log.temporaryPath());
     if (!said.open(QIODevice::ReadOnly))
-        return QStringLiteral("no message");
-    const QStringList lines = QString::fromLocal8Bit(said.readAll()).split('\n', Qt::SkipEmptyParts);
-    return lines.isEmpty() ? QStringLiteral("no message") : lines.last().trimmed();
+        return QString();
+    // "[matroska @ 0x55d0c0a8] " names the part of ffmpeg that speaks; the
+    // last line, "Conversion failed!", adds nothing to the first.
+    static const QRegularExpression speaker(QStringLiteral("^\\[[^\\]]* @ 0x[0-9a-f]+\\] "));
+    for (QString line : QString::fromLocal8Bit(said.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        line = line.remove(speaker).trimmed();
+        if (!line.isEmpty() && line != QLatin1String("Conversion failed!"))
+            return inUserTerms(line);
+    }
+    return QString();
+}
+
+QString VideoWriter::inUserTerms(QString message) const
+{
+    return message.replace(fileUrl(video.temporaryPath()), settings.path)
+        .replace(video.temporaryPath(), settings.path);
 }

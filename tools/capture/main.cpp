@@ -8,7 +8,9 @@
 #include "FrameSequenceWriter.h"
 #include "FrameTimeBenchmark.h"
 #include "Interruption.h"
+#include "OutputFile.h"
 #include "Progress.h"
+#include "QtMessages.h"
 #include "SoundtrackClip.h"
 #include "VideoWriter.h"
 
@@ -17,8 +19,8 @@
 #include "app/Schedule.h"
 #include "gfx/FastPaths.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <memory>
@@ -42,6 +44,11 @@ void say(const QString& message)
     std::fprintf(stderr, "umbrafen-capture: %s\n", qPrintable(message));
 }
 
+QString frameCount(std::int64_t frames)
+{
+    return frames == 1 ? QStringLiteral("1 frame") : QStringLiteral("%1 frames").arg(frames);
+}
+
 // ---------------------------------------------------------------------------
 // The GL set-up: an empty string, or what stands in the way.
 
@@ -62,6 +69,11 @@ QString startRenderer(OffscreenRenderer& renderer, int width, int height)
 
 int captureStill(const CaptureOptions& options)
 {
+    Interruption::install();
+    // The target is checked, and its hidden file made, before the frame is drawn.
+    OutputFile file(options.output);
+    if (!file.open())
+        return fail(file.errorString());
     OffscreenRenderer renderer;
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
@@ -70,20 +82,38 @@ int captureStill(const CaptureOptions& options)
     Schedule schedule;
     schedule.build();
     renderer.drawFrame(schedule, static_cast<float>(options.at));
-    const QImage frame = renderer.image();
-
-    // QSaveFile writes beside the target and renames on commit, so a failed
-    // write leaves no file behind.
-    QSaveFile file(options.output);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot write '%1': %2").arg(options.output, file.errorString()));
-    if (!frame.save(&file, "PNG") || !file.commit())
-        return fail(QStringLiteral("cannot write '%1': %2").arg(options.output, file.errorString()));
+    // Encoded in memory first, so that a failed write is ours to report, in one line.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!renderer.image().save(&buffer, "PNG"))
+        return fail(QStringLiteral("the frame could not be encoded as PNG"));
+    if (Interruption::requested()) {
+        say(QStringLiteral("stopped before '%1' was written; nothing written").arg(options.output));
+        return kInterrupted;
+    }
+    if (file.write(png) != png.size() || !file.commit())
+        return fail(file.errorString());
+    say(QStringLiteral("wrote '%1': the frame at demo time %2 s, %3x%4")
+            .arg(options.output)
+            .arg(options.at)
+            .arg(options.width)
+            .arg(options.height));
     return 0;
 }
 
 // ---------------------------------------------------------------------------
 // A range, frame n at demo time from + n / fps, into a video or a PNG sequence.
+
+// A failed sink leaves nothing: after Ctrl-C that is an interruption, not an error.
+int abandoned(FrameSink& sink)
+{
+    sink.abandon();
+    if (!Interruption::requested())
+        return fail(sink.error());
+    say(QStringLiteral("interrupted; nothing written: ") + sink.error());
+    return kInterrupted;
+}
 
 int captureRange(const CaptureOptions& options)
 {
@@ -103,12 +133,13 @@ int captureRange(const CaptureOptions& options)
         sink = std::make_unique<FrameSequenceWriter>(options.directory, range, soundtrack);
     }
 
+    // The output first: a target that cannot be written is refused before any drawing.
+    if (!sink->open())
+        return fail(sink->error());
     OffscreenRenderer renderer;
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
-    if (!sink->open())
-        return fail(sink->error());
 
     Schedule schedule;
     schedule.build();
@@ -119,8 +150,7 @@ int captureRange(const CaptureOptions& options)
         renderer.drawFrame(schedule, range.timeOf(done));
         if (!sink->write(renderer.image())) {
             progress.finish(done);
-            sink->abandon();
-            return fail(sink->error());
+            return abandoned(*sink);
         }
         ++done;
         progress.update(done);
@@ -132,21 +162,17 @@ int captureRange(const CaptureOptions& options)
         say(QStringLiteral("stopped before the first frame; nothing written"));
         return kInterrupted;
     }
-    if (!sink->finish(done)) {
-        sink->abandon();
-        return fail(sink->error());
-    }
+    if (!sink->finish(done))
+        return abandoned(*sink);
     if (done < total) {
-        say(QStringLiteral("stopped at demo time %1 s: '%2' holds frames 0 to %3 of %4")
+        say(QStringLiteral("stopped at demo time %1 s: '%2' holds %3 of %4")
                 .arg(range.secondsOf(done), 0, 'f', 3)
-                .arg(sink->target())
-                .arg(done - 1)
+                .arg(sink->target(), done == 1 ? QStringLiteral("frame 0") : QStringLiteral("frames 0 to %1").arg(done - 1))
                 .arg(total));
         return kInterrupted;
     }
-    say(QStringLiteral("wrote '%1': %2 frames, demo time %3 to %4 s")
-            .arg(sink->target())
-            .arg(total)
+    say(QStringLiteral("wrote '%1': %2, demo time %3 to %4 s")
+            .arg(sink->target(), frameCount(total))
             .arg(range.from())
             .arg(range.secondsOf(total)));
     return 0;
@@ -179,6 +205,7 @@ int benchmark(const CaptureOptions& options)
 
 int main(int argc, char** argv)
 {
+    routeQtMessages();
     QGuiApplication application(argc, argv);
     const CaptureOptions options = parseCaptureOptions(QCoreApplication::arguments());
     if (!options.error.isEmpty())
