@@ -1,6 +1,8 @@
 // The capture tool refusing, failing and being stopped: every error one line
 // and exit status 2, nothing left behind, what was at the target untouched,
 // signals acted on within 2 s, even with an ffmpeg that lies or stalls.
+//
+// Sections: refused requests | links and modes | lying encoders | a full disk | signals.
 
 #include "support/CaptureToolRun.h"
 
