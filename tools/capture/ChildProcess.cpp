@@ -166,7 +166,7 @@ bool ChildProcess::reap(bool block)
 QString ChildProcess::howItEnded() const
 {
     if (endedHere)
-        return QStringLiteral("did not finish in time and was stopped");
+        return QStringLiteral("was stopped after the interruption");
     if (WIFSIGNALED(status))
         return QStringLiteral("was killed by signal %1 (%2)")
             .arg(WTERMSIG(status))
