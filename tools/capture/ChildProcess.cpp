@@ -103,6 +103,8 @@ bool ChildProcess::run(const QString& program, const QStringList& arguments, QBy
     if (pipe2(ends, O_CLOEXEC) != 0)
         return false;
     const bool started = start(program, arguments, -1, ends[1], ends[1]);
+    if (!started)
+        said = QStringLiteral("cannot start %1: %2").arg(program, QString::fromLocal8Bit(std::strerror(errno))).toLocal8Bit();
     ::close(ends[1]);
     const bool succeeded = started && wait(ends[0], &said);
     ::close(ends[0]);
