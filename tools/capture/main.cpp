@@ -10,6 +10,7 @@
 #include "FrameTimeBenchmark.h"
 #include "Interruption.h"
 #include "Progress.h"
+#include "QuietQtStart.h"
 #include "SoundtrackClip.h"
 #include "VideoWriter.h"
 
@@ -194,6 +195,7 @@ int main(int argc, char** argv)
     // Every frame is drawn offscreen: Qt needs no display, and the GL comes
     // from EGL, or from the X display where EGL gives none.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    dropQtRuntimeDirWarning();
     QGuiApplication application(argc, argv);
     // Before any frame: the GL driver's per-frame memory stays mapped. The
     // straightforward benchmark leaves the C library's default, to time what
