@@ -33,6 +33,14 @@ bool isArgument(const char* argument, const char* name)
     return std::strcmp(argument, name) == 0;
 }
 
+// Qt reads its own options with one dash or two.
+bool isQtOption(const char* argument, const char* name)
+{
+    if (argument[0] == '-' && argument[1] == '-')
+        ++argument;
+    return isArgument(argument, name);
+}
+
 // The display Qt's default platform, xcb, would open; null where Qt is told to
 // use another platform, which then reports for itself.
 const char* displayQtWouldOpen(int argc, char** argv, bool& anotherPlatform)
@@ -41,9 +49,9 @@ const char* displayQtWouldOpen(int argc, char** argv, bool& anotherPlatform)
     anotherPlatform = platform && *platform && std::strncmp(platform, "xcb", 3) != 0;
     const char* display = std::getenv("DISPLAY");
     for (int i = 1; i + 1 < argc; ++i) {
-        if (isArgument(argv[i], "-platform"))
+        if (isQtOption(argv[i], "-platform"))
             anotherPlatform = std::strncmp(argv[i + 1], "xcb", 3) != 0;
-        if (isArgument(argv[i], "-display"))
+        if (isQtOption(argv[i], "-display"))
             display = argv[i + 1];
     }
     return display;
