@@ -4,27 +4,26 @@
 // The window copies it to the screen and the capture tool reads it back, so the
 // same demo time and size give the same pixels whichever of them shows the frame
 // (a window's own buffer may blend translucent lines a shade differently).
+// Plain GL framebuffer calls, so it works in any current context: a window's,
+// Qt's offscreen one or EGL's with no surface at all.
 
 #include <QImage>
-
-#include <memory>
-
-class QOpenGLFramebufferObject;
 
 class FrameTarget
 {
 public:
-    FrameTarget();
-    ~FrameTarget();
+    FrameTarget() = default;
+    ~FrameTarget() = default;
     FrameTarget(const FrameTarget&) = delete;
     FrameTarget& operator=(const FrameTarget&) = delete;
 
     // Makes a w x h framebuffer (keeping the current one if the size is the
     // same) and binds it. Needs a current context; false if it cannot be made,
-    // as for a size beyond what the GL allows; the context's own framebuffer
-    // then stays bound.
+    // as for a size beyond what the GL allows; the framebuffer bound before
+    // (the context's own) then stays bound.
     bool bind(int w, int h);
-    // Copies the frame to the context's own framebuffer and binds that again.
+    // Copies the frame to the framebuffer that was bound before bind() and
+    // binds that again.
     void presentToScreen();
     // Waits for the frame and reads it, the right way up; alpha is taken as
     // opaque, as a window shows it.
@@ -37,5 +36,14 @@ public:
     static int largestSide();
 
 private:
-    std::unique_ptr<QOpenGLFramebufferObject> framebuffer;
+    bool make(int w, int h);
+
+    // GL names; 0 while there is no framebuffer.
+    unsigned int framebuffer = 0;
+    unsigned int colour = 0;
+    unsigned int depthStencil = 0;
+    int width = 0;
+    int height = 0;
+    // What bind() found bound: the window's framebuffer, or none offscreen.
+    int screen = 0;
 };

@@ -5,26 +5,14 @@
 #include "app/SurfaceState.h"
 #include "gfx/Gl.h"
 
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-
-OffscreenRenderer::OffscreenRenderer()
-    : surface(std::make_unique<QOffscreenSurface>()), context(std::make_unique<QOpenGLContext>())
+OffscreenRenderer::OffscreenRenderer(std::unique_ptr<OffscreenContext> glContext)
+    : context(std::move(glContext)), current(context && context->makeCurrent())
 {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setStencilBufferSize(8);
-    surface->setFormat(format);
-    surface->create();
-    context->setFormat(format);
-    current = context->create() && context->makeCurrent(surface.get());
 }
 
 OffscreenRenderer::~OffscreenRenderer()
 {
-    if (current) {
-        context->makeCurrent(surface.get());
+    if (current && context->makeCurrent()) {
         target.release();
         context->doneCurrent();
     }
@@ -37,9 +25,8 @@ int OffscreenRenderer::maxSize() const
 
 bool OffscreenRenderer::begin(int w, int h)
 {
-    if (!current || w <= 0 || h <= 0 || w > maxSize() || h > maxSize())
+    if (!current || !context->makeCurrent() || w <= 0 || h <= 0 || w > maxSize() || h > maxSize())
         return false;
-    context->makeCurrent(surface.get());
     if (!target.bind(w, h))
         return false;
     initializeSurfaceState();

@@ -1,28 +1,28 @@
 #pragma once
 
-// Renders frames of the schedule without a window: an offscreen GL context and
-// a framebuffer object with an 8-bit stencil, set up with the same projection
-// as a window of the same size. Needs a QGuiApplication.
+// Renders frames of the schedule without a window: a framebuffer object with
+// an 8-bit stencil in an offscreen GL context, set up with the same projection
+// as a window of the same size.
 
 #include "app/FrameTarget.h"
+#include "app/OffscreenContext.h"
 
 #include <QImage>
 
 #include <memory>
 
-class QOffscreenSurface;
-class QOpenGLContext;
 class Schedule;
 
 class OffscreenRenderer
 {
 public:
-    OffscreenRenderer();
+    // Draws in the given context (see GlSource.h); nullptr makes an invalid renderer.
+    explicit OffscreenRenderer(std::unique_ptr<OffscreenContext> context);
     ~OffscreenRenderer();
     OffscreenRenderer(const OffscreenRenderer&) = delete;
     OffscreenRenderer& operator=(const OffscreenRenderer&) = delete;
 
-    // Whether a GL context could be created and made current.
+    // Whether the GL context could be made current.
     bool valid() const { return current; }
     // The largest width and height a frame may have here.
     int maxSize() const;
@@ -36,8 +36,7 @@ public:
     QImage image() const;
 
 private:
-    std::unique_ptr<QOffscreenSurface> surface;
-    std::unique_ptr<QOpenGLContext> context;
+    std::unique_ptr<OffscreenContext> context;
     FrameTarget target;
     bool current = false;
 };

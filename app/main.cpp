@@ -1,10 +1,13 @@
 #include "app/DriverMemory.h"
 #include "app/MainWindow.h"
+#include "app/ProgramStart.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    if (const int status = settleBeforeQt(argc, argv); status >= 0)
+        return status;
     keepFreedMemoryMapped();
     QApplication application(argc, argv);
     int status = 0;

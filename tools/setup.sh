@@ -11,11 +11,12 @@ shift
 packages=(
   build-essential cmake pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev
-  libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
+  libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev libegl-dev libegl-mesa0
   libsdl2-dev libebur128-dev libx11-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xfonts-base clang libclang-rt-14-dev
   ffmpeg
+  lintian desktop-file-utils appstream man-db
 )
 
 missing=()

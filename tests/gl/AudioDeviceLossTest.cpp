@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "support/FakeClock.h"
 #include "support/LiveObjects.h"
+#include "support/NeedsDisplay.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -31,6 +32,7 @@ class AudioDeviceLoss : public ::testing::Test
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_A_DISPLAY();
         for (const char* name : kDriverVariables)
             savedDrivers.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
         window.resize(160, 90);

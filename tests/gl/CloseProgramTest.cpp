@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/NeedsDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -205,6 +207,8 @@ qint64 fileSize(const QString& path)
 class CloseProgram : public ::testing::Test
 {
 protected:
+    void SetUp() override { SKIP_WITHOUT_A_DISPLAY(); }
+
     // Music to a file at real-time pace through SDL's disk driver: the file
     // grows while a surface plays and stops when its device is closed.
     QProcessEnvironment environment() const

@@ -3,6 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "support/FakeClock.h"
+#include "support/NeedsDisplay.h"
 
 #include <QPointer>
 #include <QTest>
@@ -11,6 +12,7 @@
 
 TEST(FullDemo, PlaysFromSpaceToTheEndAndWaitsForSpaceAgain)
 {
+    SKIP_WITHOUT_A_DISPLAY();
     FakeClock clock;
     MainWindow window;
     window.resize(320, 180);

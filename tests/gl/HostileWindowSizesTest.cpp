@@ -6,8 +6,10 @@
 
 #include "app/MainWindow.h"
 #include "app/OffscreenRenderer.h"
+#include "support/GlTestContext.h"
 #include "app/Projection.h"
 #include "support/FakeClock.h"
+#include "support/NeedsDisplay.h"
 
 #include <QPointer>
 #include <QScreen>
@@ -26,6 +28,7 @@ class HostileSizes : public ::testing::Test
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_A_DISPLAY();
         window.resize(320, 180);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -92,7 +95,7 @@ protected:
 // The frame the shared frame path gives for demo time t at w x h pixels.
 QImage expectedFrame(int w, int h, float t)
 {
-    OffscreenRenderer renderer;
+    OffscreenRenderer renderer(testGlContext());
     if (!renderer.begin(w, h))
         return QImage();
     Schedule schedule;

@@ -4,8 +4,10 @@
 
 #include "app/MainWindow.h"
 #include "app/OffscreenRenderer.h"
+#include "support/GlTestContext.h"
 #include "support/FakeClock.h"
 #include "support/LiveObjects.h"
+#include "support/NeedsDisplay.h"
 
 #include <QPointer>
 #include <QTest>
@@ -84,6 +86,7 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& t
 
 TEST(KeyStorm, RandomKeysAndDoubleClicksLeaveADemoThatPlaysAsBefore)
 {
+    SKIP_WITHOUT_A_DISPLAY();
     FakeClock clock;
     MainWindow window;
     window.resize(320, 180);
@@ -148,7 +151,7 @@ TEST(KeyStorm, RandomKeysAndDoubleClicksLeaveADemoThatPlaysAsBefore)
         shown = t;
         surface->updateGL();
         const QImage windowFrame = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
-        OffscreenRenderer renderer;
+        OffscreenRenderer renderer(testGlContext());
         ASSERT_TRUE(renderer.begin(windowFrame.width(), windowFrame.height()));
         Schedule schedule;
         schedule.build();

@@ -2,6 +2,7 @@
 #include "app/OffscreenRenderer.h"
 #include "support/FakeClock.h"
 #include "support/GlTestContext.h"
+#include "support/NeedsDisplay.h"
 
 #include <QTest>
 
@@ -14,6 +15,8 @@ namespace {
 class Surface : public ::testing::Test
 {
 protected:
+    void SetUp() override { SKIP_WITHOUT_A_DISPLAY(); }
+
     // A surface shown on its own, as the window would show it.
     QPointer<MainWidget> showSurface(int w, int h)
     {
@@ -124,7 +127,7 @@ TEST_F(Surface, WindowFrameEqualsTheOffscreenFrame)
         const QImage windowFrame = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
         clock.advance(-t);
 
-        OffscreenRenderer renderer;
+        OffscreenRenderer renderer(testGlContext());
         ASSERT_TRUE(renderer.begin(kWidth, kHeight));
         Schedule schedule;
         schedule.build();

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "support/FakeClock.h"
+#include "support/NeedsDisplay.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -13,6 +14,7 @@ class Window : public ::testing::Test
 protected:
     void SetUp() override
     {
+        SKIP_WITHOUT_A_DISPLAY();
         window.resize(320, 180);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

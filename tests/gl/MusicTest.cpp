@@ -4,6 +4,7 @@
 #include "app/MainWidget.h"
 #include "app/MainWindow.h"
 #include "support/FakeClock.h"
+#include "support/NeedsDisplay.h"
 
 #include <QPointer>
 #include <QResource>
@@ -78,6 +79,7 @@ TEST_F(Music, SoundtrackIsCompiledInUncompressed)
 
 TEST_F(Music, WithoutADeviceOneErrorLineAndThePicturesGoOn)
 {
+    SKIP_WITHOUT_A_DISPLAY();
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     testing::internal::CaptureStdout();
     QPointer<MainWidget> surface = showSurface();
@@ -91,6 +93,7 @@ TEST_F(Music, WithoutADeviceOneErrorLineAndThePicturesGoOn)
 // Space after the end makes a new surface: the music starts again from its first sample.
 TEST_F(Music, EachSurfacePlaysTheSoundtrackFromItsStart)
 {
+    SKIP_WITHOUT_A_DISPLAY();
     QResource wav(QStringLiteral(":/xm/umf.wav"));
     ASSERT_TRUE(wav.isValid());
     const unsigned char* samples = wav.data() + kWavHeaderBytes;
@@ -119,6 +122,7 @@ TEST_F(Music, EachSurfacePlaysTheSoundtrackFromItsStart)
 
 TEST_F(Music, ClosingTheWindowWhileMusicPlaysEndsWithinASecond)
 {
+    SKIP_WITHOUT_A_DISPLAY();
     const std::string path = testing::TempDir() + "music-close.raw";
     useDiskDriver(path, "23");  // real time
     auto* window = new MainWindow(nullptr);

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "support/FakeClock.h"
 #include "support/LiveObjects.h"
+#include "support/NeedsDisplay.h"
 
 #include <QOpenGLContext>
 #include <QPointer>
@@ -29,6 +30,7 @@ constexpr int kDownPressesToTheEnd = 10;  // 80 s of demo time
 
 TEST(RestartSoak, HundredRestartsLeaveNothingBehindAndKeepMemoryFlat)
 {
+    SKIP_WITHOUT_A_DISPLAY();
     // Every surface opens a device: SDL's dummy one, whatever ran before.
     qputenv("SDL_AUDIODRIVER", "dummy");
     FakeClock clock;

@@ -105,7 +105,7 @@ TEST_F(ScheduleFrames, EmptyScheduleEndsAtOnce)
 
 TEST(DemoSchedule, BuildsTheFourScenesInOrder)
 {
-    OffscreenRenderer renderer;
+    OffscreenRenderer renderer(testGlContext());
     ASSERT_TRUE(renderer.begin(64, 64));
     Schedule schedule;
     schedule.build();

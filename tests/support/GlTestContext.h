@@ -1,7 +1,7 @@
 #pragma once
 
 // A fixture for GL code on real pixels and real state: an offscreen context
-// with an 8-bit stencil framebuffer, the surface's GL state and the projection
+// (see testGlContext) with an 8-bit stencil framebuffer, the surface's GL state and the projection
 // of a window of the same size, the model-view matrix at identity and the
 // colour buffer cleared to white.
 
@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <ostream>
 
 // The GL state that every component must leave as it found it.
@@ -35,6 +36,11 @@ std::ostream& operator<<(std::ostream& out, const GlStateSnapshot& state);
 
 GlStateSnapshot snapshotGlState();
 
+// The offscreen context the tests draw in: on the X display when there is one,
+// as the windows beside them use (a thread cannot switch between GLX and EGL
+// contexts freely); through EGL, with no display server, when there is none.
+std::unique_ptr<OffscreenContext> testGlContext();
+
 class GlTest : public ::testing::Test
 {
 protected:
@@ -50,7 +56,7 @@ protected:
 
     const int width;
     const int height;
-    OffscreenRenderer renderer;
+    OffscreenRenderer renderer{testGlContext()};
 };
 
 constexpr QRgb kWhite = 0xffffffffu;

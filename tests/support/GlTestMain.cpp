@@ -1,5 +1,6 @@
-// The GL and window tests need a running QApplication (and a display: run them
-// under xvfb-run -a where there is none).
+// The GL and window tests need a running QApplication. The window tests need
+// a display (run them under xvfb-run -a where there is none); without one, Qt
+// runs on its offscreen platform and the offscreen tests draw through EGL.
 
 #include <QApplication>
 
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
     // Surfaces start the music; without a sound card the tests play to SDL's
     // dummy device unless a test chooses otherwise.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();

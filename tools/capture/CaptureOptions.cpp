@@ -144,7 +144,10 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
                                  QStringLiteral("RATE"), QStringLiteral("60"));
     const QCommandLineOption crf(QStringLiteral("crf"), QStringLiteral("H.264 quality, 1 (best) to 51."),
                                  QStringLiteral("N"), QStringLiteral("18"));
-    parser.addOptions({at, size, output, frames, benchmark, straightforward, from, to, fps, crf});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show the help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
+    parser.addOptions({at, size, output, frames, benchmark, straightforward, from, to, fps, crf, help, version});
 
     const auto failed = [&options](const QString& message) {
         options.error = message;
@@ -152,6 +155,10 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     };
     if (!parser.parse(arguments))
         return failed(parser.errorText());
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    if (options.help || options.version)
+        return options;
     if (!parser.positionalArguments().isEmpty())
         return failed(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
     // Otherwise the last of two values would silently win.

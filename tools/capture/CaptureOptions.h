@@ -27,6 +27,8 @@ struct CaptureOptions
     FrameRate fps;
     int crf = 18;
     bool straightforward = false;  // benchmark the straightforward paths, not the fast ones
+    bool help = false;     // --help or -h: print the help, nothing else
+    bool version = false;  // --version: print the version, nothing else
     QString error;  // one line naming the problem; empty when the options are usable
 
     FrameRange range() const { return FrameRange(from, to, fps); }

@@ -4,6 +4,7 @@
 //
 // Sections: reporting | the GL set-up | one frame | a range | the benchmark | main.
 
+#include "CaptureHelp.h"
 #include "CaptureOptions.h"
 #include "FrameSequenceWriter.h"
 #include "FrameTimeBenchmark.h"
@@ -15,6 +16,7 @@
 #include "VideoWriter.h"
 
 #include "app/DriverMemory.h"
+#include "app/GlSource.h"
 #include "app/OffscreenRenderer.h"
 #include "app/Schedule.h"
 #include "gfx/FastPaths.h"
@@ -22,6 +24,7 @@
 #include <QBuffer>
 #include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -54,8 +57,6 @@ QString frameCount(std::int64_t frames)
 
 QString startRenderer(OffscreenRenderer& renderer, int width, int height)
 {
-    if (!renderer.valid())
-        return QStringLiteral("cannot create an OpenGL context (is a display available? try xvfb-run -a)");
     const int limit = renderer.maxSize();
     if (width > limit || height > limit)
         return QStringLiteral("--size: %1x%2 exceeds this OpenGL's limit of %3 pixels").arg(width).arg(height).arg(limit);
@@ -67,14 +68,13 @@ QString startRenderer(OffscreenRenderer& renderer, int width, int height)
 // ---------------------------------------------------------------------------
 // One frame.
 
-int captureStill(const CaptureOptions& options)
+int captureStill(const CaptureOptions& options, OffscreenRenderer& renderer)
 {
     Interruption::install();
     // The target is checked, and its hidden file made, before the frame is drawn.
     OutputFile file(options.output);
     if (!file.open())
         return fail(file.errorString());
-    OffscreenRenderer renderer;
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
@@ -115,7 +115,7 @@ int abandoned(FrameSink& sink)
     return kInterrupted;
 }
 
-int captureRange(const CaptureOptions& options)
+int captureRange(const CaptureOptions& options, OffscreenRenderer& renderer)
 {
     // From here on Ctrl-C must not end the program before ffmpeg and the files are seen to.
     Interruption::install();
@@ -136,7 +136,6 @@ int captureRange(const CaptureOptions& options)
     // The output first: a target that cannot be written is refused before any drawing.
     if (!sink->open())
         return fail(sink->error());
-    OffscreenRenderer renderer;
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
@@ -181,9 +180,8 @@ int captureRange(const CaptureOptions& options)
 // ---------------------------------------------------------------------------
 // The benchmark.
 
-int benchmark(const CaptureOptions& options)
+int benchmark(const CaptureOptions& options, OffscreenRenderer& renderer)
 {
-    OffscreenRenderer renderer;
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
@@ -206,23 +204,44 @@ int benchmark(const CaptureOptions& options)
 int main(int argc, char** argv)
 {
     routeQtMessages();
-    QGuiApplication application(argc, argv);
-    const CaptureOptions options = parseCaptureOptions(QCoreApplication::arguments());
+    // The options come before Qt and GL, so that help, version and mistakes
+    // need neither. The locale first: file names are decoded as Qt will encode them.
+    std::setlocale(LC_ALL, "");
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CaptureOptions options = parseCaptureOptions(arguments);
+    if (options.help || options.version) {
+        std::fputs(qPrintable(options.help ? captureHelp() : captureVersion()), stdout);
+        return 0;
+    }
     if (!options.error.isEmpty())
         return fail(options.error);
+
+    // Every frame is drawn offscreen: Qt needs no display, and the GL comes
+    // from EGL, or from the X display where EGL gives none.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     // Before any frame: the GL driver's per-frame memory stays mapped. The
     // straightforward benchmark leaves the C library's default, to time what
     // this saves as well.
     if (!options.straightforward)
         keepFreedMemoryMapped();
+    GlSource source = GlSource::Automatic;
+    QString noGl;
+    if (!glSourceFromEnvironment(source, noGl))
+        return fail(noGl);
+    OffscreenRenderer renderer(openOffscreenContext(source, noGl));
+    if (!renderer.valid())
+        return fail(noGl.isEmpty() ? QStringLiteral("cannot make the OpenGL context current") : noGl);
     switch (options.mode) {
     case CaptureMode::Still:
-        return captureStill(options);
+        return captureStill(options, renderer);
     case CaptureMode::Video:
     case CaptureMode::Frames:
-        return captureRange(options);
+        return captureRange(options, renderer);
     case CaptureMode::Benchmark:
-        return benchmark(options);
+        return benchmark(options, renderer);
     }
     return kUsageError;
 }
