@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace growth {
+namespace branching {
 
 namespace {
 
@@ -119,4 +119,4 @@ void generateBranches(BranchKind kind, BranchBuffer& buffer, float time, int lev
     grow(g, level, growth, x, y, angle, length);
 }
 
-} // namespace growth
+} // namespace branching

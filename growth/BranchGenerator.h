@@ -14,7 +14,7 @@
 //   void RunningBranch::generateBranches(int level, float growth, float x, float y,
 //                                        float angle, float length)
 //   {
-//       growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f,
+//       branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f,
 //                                level, growth, x, y, angle, length);
 //   }
 //
@@ -46,7 +46,7 @@
 #include <array>
 #include <cstddef>
 
-namespace growth {
+namespace branching {
 
 enum class BranchKind { GrowingTree, GrowingRoots, RunningBranch, BranchFrame };
 
@@ -96,4 +96,4 @@ int countBranches(BranchKind kind, int n);
 void generateBranches(BranchKind kind, BranchBuffer& buffer, float time, int level, float growth, float x, float y,
                       float angle, float length, NormalDraw draw = rndn);
 
-} // namespace growth
+} // namespace branching

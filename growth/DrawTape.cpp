@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace growth {
+namespace branching {
 
 void DrawTape::restoreStateAfter(int step) const
 {
@@ -28,4 +28,4 @@ int mainBranchSteps(float budget, int limit)
     return steps;
 }
 
-} // namespace growth
+} // namespace branching

@@ -17,7 +17,7 @@
 #include "growth/DrawTape.h"
 #include "growth/ReplayBranches.h"
 
-namespace growth {
+namespace branching {
 
 template <BranchKind kind>
 class GenerationReplay
@@ -56,4 +56,4 @@ private:
     DrawTape tape;
 };
 
-} // namespace growth
+} // namespace branching

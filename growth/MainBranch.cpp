@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace growth {
+namespace branching {
 
 namespace {
 
@@ -31,4 +31,4 @@ float mainBranchBudget(float t)
     return (kSpeed * t) / kNominalLength;
 }
 
-} // namespace growth
+} // namespace branching

@@ -1,7 +1,7 @@
 #pragma once
 
 // The recursive branch generator run from recorded draws (growth/DrawTape.h):
-// the same segments as growth::generateBranches, in the same order, for the
+// the same segments as branching::generateBranches, in the same order, for the
 // real rndn().
 //
 // What it saves, and why each saving is exact:
@@ -44,7 +44,7 @@
 #include <xmmintrin.h>
 #endif
 
-namespace growth {
+namespace branching {
 
 // The draws one generation of `level` makes: one per branch for the tree, two
 // for the others, over the (3^level - 1) / 2 branches it visits.
@@ -635,4 +635,4 @@ private:
     bool culling;  // skip subtrees that cannot reach the buffer's window
 };
 
-} // namespace growth
+} // namespace branching

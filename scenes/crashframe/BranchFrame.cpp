@@ -22,21 +22,21 @@ constexpr float kBend = 0.8f;  // per segment outside the unit circle
 
 struct FrameSteps
 {
-    growth::NormalDraw draw;
+    branching::NormalDraw draw;
     BranchFrame::UniformDraw uniform;
-    growth::BranchBuffer& buffer;
+    branching::BranchBuffer& buffer;
     float time;
 
     float steer(float x, float y, float angle) const { return BranchFrame::bendAlongCircle(x, y, angle); }
 
     // Double precision of the widened angle, each rounded: unlike the running branch.
-    growth::SegmentDirection direction(float angle) const
+    branching::SegmentDirection direction(float angle) const
     {
         return {static_cast<float>(std::cos(static_cast<double>(angle))),
                 static_cast<float>(std::sin(static_cast<double>(angle)))};
     }
 
-    void growSideBranches(const growth::MainBranchStep& s) const
+    void growSideBranches(const branching::MainBranchStep& s) const
     {
         BranchFrame::placeSideBranches(s, time, uniform,
                                        [this](int level, float growth, float x, float y, float angle, float length) {
@@ -46,7 +46,7 @@ struct FrameSteps
 
     void grow(int level, float growth, float x, float y, float angle, float length) const
     {
-        growth::generateBranches(growth::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length,
+        branching::generateBranches(branching::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length,
                                  draw);
     }
 };
@@ -58,8 +58,8 @@ struct FrameSteps
 
 int BranchFrame::branchCapacity()
 {
-    return growth::countBranches(growth::BranchKind::BranchFrame, kDepth) * kSegmentsPerBranch *
-           growth::kFloatsPerSegment;
+    return branching::countBranches(branching::BranchKind::BranchFrame, kDepth) * kSegmentsPerBranch *
+           branching::kFloatsPerSegment;
 }
 
 unsigned int BranchFrame::seedFor(float startAngle)
@@ -76,19 +76,19 @@ float BranchFrame::bendAlongCircle(float x, float y, float angle)
     return x * x + y * y > 1.0f ? angle + kBend : angle;
 }
 
-void BranchFrame::growMainBranch(growth::BranchBuffer& into, float time, int level, float growth, float x, float y,
-                                 float angle, float length, growth::NormalDraw normal, UniformDraw uniform)
+void BranchFrame::growMainBranch(branching::BranchBuffer& into, float time, int level, float growth, float x, float y,
+                                 float angle, float length, branching::NormalDraw normal, UniformDraw uniform)
 {
     const FrameSteps steps{normal, uniform, into, time};
-    growth::generateMainBranch(into, steps, level, growth, x, y, angle, length);
+    branching::generateMainBranch(into, steps, level, growth, x, y, angle, length);
 }
 
-void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal,
+void BranchFrame::generateFrame(branching::BranchBuffer& into, float startAngle, float t, branching::NormalDraw normal,
                                 UniformDraw uniform)
 {
     into.restart();
     gfx::srand(seedFor(startAngle));
-    growMainBranch(into, t, kDepth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
+    growMainBranch(into, t, kDepth, branching::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
                    uniform);
 }
 
@@ -98,7 +98,7 @@ void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, fl
 BranchFrame::BranchFrame(float angle)
     : startAngle(angle), replay(angle, kLongestTime)
 {
-    buffer.capacity = countBranches(depth) * segmentsPerBranch * growth::kFloatsPerSegment;
+    buffer.capacity = countBranches(depth) * segmentsPerBranch * branching::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
 }
 
@@ -106,12 +106,12 @@ BranchFrame::~BranchFrame() = default;
 
 int BranchFrame::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::BranchFrame, n);
+    return branching::countBranches(branching::BranchKind::BranchFrame, n);
 }
 
 void BranchFrame::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length);
 }
 
 void BranchFrame::generateMainBranch(int level, float growth, float x, float y, float angle, float length)
@@ -131,7 +131,7 @@ void BranchFrame::draw(float t)
             const gfx::GenerationTimer timing;
             if (!(gfx::replayEnabled() && replay.generate(buffer, t))) {
                 gfx::srand(seedFor(startAngle));
-                generateMainBranch(depth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
+                generateMainBranch(depth, branching::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
             }
         }
         gfx::unmapBoundBuffer();

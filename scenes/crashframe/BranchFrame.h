@@ -37,7 +37,7 @@ public:
     // only after the first subtree is complete. Shared by the straightforward
     // and the replayed generation.
     template <class Uniform, class Grow>
-    static void placeSideBranches(const growth::MainBranchStep& s, float time, Uniform&& uniform, Grow&& grow)
+    static void placeSideBranches(const branching::MainBranchStep& s, float time, Uniform&& uniform, Grow&& grow)
     {
         constexpr double kSideAngle = 0.4;
         constexpr double kSwayAmplitude = 0.2;
@@ -73,18 +73,18 @@ public:
     using UniformDraw = float (*)();
     // The main branch and its side branches appended to `into`; `time` drives
     // the sway. What generateMainBranch does on the component's own buffer.
-    static void growMainBranch(growth::BranchBuffer& into, float time, int level, float growth, float x, float y,
-                               float angle, float length, growth::NormalDraw normal = rndn, UniformDraw uniform = rnd);
+    static void growMainBranch(branching::BranchBuffer& into, float time, int level, float growth, float x, float y,
+                               float angle, float length, branching::NormalDraw normal = rndn, UniformDraw uniform = rnd);
     // One frame's branch into `into` from its start: srand(seed), then the
     // main branch with the budget of time t and its side branches.
-    static void generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal = rndn,
+    static void generateFrame(branching::BranchBuffer& into, float startAngle, float t, branching::NormalDraw normal = rndn,
                               UniformDraw uniform = rnd);
 
 private:
     void drawBranch();
 
     unsigned int bufferId = 0;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
+    branching::BranchBuffer buffer;  // vertices, used, capacity
     int depth = kDepth;
     int segmentsPerBranch = kSegmentsPerBranch;
     float startAngle = 0.0f;

@@ -29,12 +29,12 @@ public:
     // as BranchFrame's reference generation does after srand(seed), and leaves
     // the random state as that would. Returns false, with buffer.used = 0 and
     // the random state untouched, when the replay cannot stand in.
-    bool generate(growth::BranchBuffer& buffer, float t) const;
+    bool generate(branching::BranchBuffer& buffer, float t) const;
 
 private:
     float startAngle;
-    growth::DrawTape tape;
+    branching::DrawTape tape;
     // cos and sin of each side branch's continuation turns, in the order the
-    // replay looks them up (growth::collectContinuationTurns).
-    std::vector<growth::CosSinApprox> turns;
+    // replay looks them up (branching::collectContinuationTurns).
+    std::vector<branching::CosSinApprox> turns;
 };

@@ -22,7 +22,7 @@ constexpr float kDown = -1.5707964f;  // -pi/2 in single precision
 
 GrowingRoots::GrowingRoots()
 {
-    buffer.capacity = countBranches(depth) * growth::kFloatsPerSegment;
+    buffer.capacity = countBranches(depth) * branching::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
 }
 
@@ -30,21 +30,21 @@ GrowingRoots::~GrowingRoots() = default;
 
 int GrowingRoots::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::GrowingRoots, n);
+    return branching::countBranches(branching::BranchKind::GrowingRoots, n);
 }
 
 void GrowingRoots::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::GrowingRoots, buffer, 0.0f, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::GrowingRoots, buffer, 0.0f, level, growth, x, y, angle, length);
 }
 
-void GrowingRoots::generateRoots(growth::BranchBuffer& into, float rootTime)
+void GrowingRoots::generateRoots(branching::BranchBuffer& into, float rootTime)
 {
     into.restart();
     gfx::srand(kSeed);
     const float g = std::min(kGrowthRate * rootTime, 1.0f);
     const float growthValue = static_cast<float>(kDepth) * g;
-    growth::generateBranches(growth::BranchKind::GrowingRoots, into, 0.0f, kDepth, growthValue, 0.0f, 0.0f, kDown,
+    branching::generateBranches(branching::BranchKind::GrowingRoots, into, 0.0f, kDepth, growthValue, 0.0f, 0.0f, kDown,
                              kLength);
 }
 
@@ -53,7 +53,7 @@ GrowingRoots::Replay GrowingRoots::recordDraws()
     return Replay(kSeed, kDepth);
 }
 
-bool GrowingRoots::replayRoots(const Replay& replay, growth::BranchBuffer& into, float rootTime)
+bool GrowingRoots::replayRoots(const Replay& replay, branching::BranchBuffer& into, float rootTime)
 {
     const float g = std::min(kGrowthRate * rootTime, 1.0f);
     const float growthValue = static_cast<float>(kDepth) * g;

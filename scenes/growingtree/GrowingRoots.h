@@ -23,19 +23,19 @@ public:
     // root time `rootTime` (scene time - 4, at least 0) into `into`, from its
     // start. Always makes the same 2186 normal draws, so the roots keep their
     // shape from frame to frame and only grow.
-    static void generateRoots(growth::BranchBuffer& into, float rootTime);
+    static void generateRoots(branching::BranchBuffer& into, float rootTime);
     // The same from the draws `replay` recorded: writes what generateRoots
     // writes and leaves the random state as it does, or returns false (nothing
     // written) when the replay cannot stand in.
-    using Replay = growth::GenerationReplay<growth::BranchKind::GrowingRoots>;
+    using Replay = branching::GenerationReplay<branching::BranchKind::GrowingRoots>;
     static Replay recordDraws();
-    static bool replayRoots(const Replay& replay, growth::BranchBuffer& into, float rootTime);
+    static bool replayRoots(const Replay& replay, branching::BranchBuffer& into, float rootTime);
 
     static constexpr int kDepth = 7;
 
 private:
     unsigned int bufferId = 0;
     int depth = kDepth;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
+    branching::BranchBuffer buffer;  // vertices, used, capacity
     Replay replay = recordDraws();
 };

@@ -15,7 +15,7 @@ constexpr float kStart = 7.0f;  // scene seconds before the tree appears
 GrowingTree::GrowingTree()
     : priv(new GrowingTreePrivate())
 {
-    priv->buffer.capacity = priv->countBranches(priv->depth) * growth::kFloatsPerSegment;
+    priv->buffer.capacity = priv->countBranches(priv->depth) * branching::kFloatsPerSegment;
     priv->bufferId = gfx::createStreamBuffer(priv->buffer.capacity);
 }
 

@@ -47,8 +47,8 @@ constexpr std::array<GLdouble, 4> kClipRightOfTwo = {-1.0, 0.0, 0.0, 2.0};
 
 struct RunningSteps
 {
-    growth::NormalDraw draw;
-    growth::BranchBuffer& buffer;
+    branching::NormalDraw draw;
+    branching::BranchBuffer& buffer;
     const std::vector<float>& ground;
     float time;
 
@@ -58,9 +58,9 @@ struct RunningSteps
     }
 
     // Single precision, unlike the branch frame.
-    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
+    branching::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
 
-    void growSideBranches(const growth::MainBranchStep& s) const
+    void growSideBranches(const branching::MainBranchStep& s) const
     {
         RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
                                                          float length) { grow(level, growth, x, y, angle, length); });
@@ -68,7 +68,7 @@ struct RunningSteps
 
     void grow(int level, float growth, float x, float y, float angle, float length) const
     {
-        growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length,
+        branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length,
                                  draw);
     }
 };
@@ -80,7 +80,7 @@ struct RunningSteps
 
 int RunningBranch::branchCapacity()
 {
-    return growth::countBranches(growth::BranchKind::RunningBranch, kDepth) * kSegmentsPerBranch *
+    return branching::countBranches(branching::BranchKind::RunningBranch, kDepth) * kSegmentsPerBranch *
            kGrowthFloatsPerSegment;
 }
 
@@ -129,20 +129,20 @@ float RunningBranch::cameraOffset(float t)
     return c > 0.0f ? kCameraSpeed * c : 0.0f;
 }
 
-void RunningBranch::growMainBranch(growth::BranchBuffer& into, const std::vector<float>& ground, float time,
+void RunningBranch::growMainBranch(branching::BranchBuffer& into, const std::vector<float>& ground, float time,
                                    int level, float growth, float x, float y, float angle, float length,
-                                   growth::NormalDraw draw)
+                                   branching::NormalDraw draw)
 {
     const RunningSteps steps{draw, into, ground, time};
-    growth::generateMainBranch(into, steps, level, growth, x, y, angle, length);
+    branching::generateMainBranch(into, steps, level, growth, x, y, angle, length);
 }
 
-void RunningBranch::generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
-                                  growth::NormalDraw draw)
+void RunningBranch::generateFrame(branching::BranchBuffer& into, const std::vector<float>& ground, float t,
+                                  branching::NormalDraw draw)
 {
     into.restart();
     gfx::srand(kSeed);
-    growMainBranch(into, ground, t, kDepth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
+    growMainBranch(into, ground, t, kDepth, branching::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
                    kSegmentLength, draw);
 }
 
@@ -162,12 +162,12 @@ RunningBranch::~RunningBranch() = default;
 
 int RunningBranch::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::RunningBranch, n);
+    return branching::countBranches(branching::BranchKind::RunningBranch, n);
 }
 
 void RunningBranch::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length);
 }
 
 void RunningBranch::generateMainBranch(int level, float growth, float x, float y, float angle, float length)
@@ -194,7 +194,7 @@ void RunningBranch::draw(float t)
             const gfx::GenerationTimer timing;
             if (!(gfx::replayEnabled() && replay.generate(buffer, groundVertices, t))) {
                 gfx::srand(kSeed);
-                generateMainBranch(depth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
+                generateMainBranch(depth, branching::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
             }
         }
         gfx::unmapBoundBuffer();

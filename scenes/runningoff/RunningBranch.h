@@ -37,7 +37,7 @@ public:
     // three quarters along, swaying with budget and time, one falling two
     // thirds along. Shared by the straightforward and the replayed generation.
     template <class Grow>
-    static void placeSideBranches(const growth::MainBranchStep& s, float time, Grow&& grow)
+    static void placeSideBranches(const branching::MainBranchStep& s, float time, Grow&& grow)
     {
         constexpr double kHalfPi = 1.5707963267948966;
         constexpr double kQuarterPi = 0.7853981633974483;
@@ -82,13 +82,13 @@ public:
     // The main branch and its side branches appended to `into`, steering
     // against `ground`; `time` drives the sway. What generateMainBranch does
     // on the component's own buffer.
-    static void growMainBranch(growth::BranchBuffer& into, const std::vector<float>& ground, float time, int level,
+    static void growMainBranch(branching::BranchBuffer& into, const std::vector<float>& ground, float time, int level,
                                float growth, float x, float y, float angle, float length,
-                               growth::NormalDraw draw = rndn);
+                               branching::NormalDraw draw = rndn);
     // One frame's branch into `into` from its start: srand(0), then the main
     // branch with the budget of time t and its side branches.
-    static void generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
-                              growth::NormalDraw draw = rndn);
+    static void generateFrame(branching::BranchBuffer& into, const std::vector<float>& ground, float t,
+                              branching::NormalDraw draw = rndn);
 
 private:
     void drawBranch();
@@ -100,7 +100,7 @@ private:
     int depth = kDepth;
     int segmentsPerBranch = kSegmentsPerBranch;
     float time = 0.0f;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
+    branching::BranchBuffer buffer;  // vertices, used, capacity
     unsigned int groundBuffer = 0;
     float groundStep = kGroundStep;
     std::vector<float> groundVertices;

@@ -8,10 +8,10 @@
 
 namespace {
 
-constexpr growth::BranchKind kKind = growth::BranchKind::RunningBranch;
+constexpr branching::BranchKind kKind = branching::BranchKind::RunningBranch;
 constexpr unsigned int kSeed = 0;
 constexpr int kSideLevel = RunningBranch::kDepth - 1;
-constexpr int kSideDraws = growth::generationDrawCount(kKind, kSideLevel);
+constexpr int kSideDraws = branching::generationDrawCount(kKind, kSideLevel);
 constexpr int kSideBranches = 4;
 constexpr float kStartX = 0.0f;
 constexpr float kStartY = -0.2f;
@@ -19,7 +19,7 @@ constexpr float kStartAngle = -1.3f;
 constexpr float kSegmentLength = 0.15f;
 
 // One main step draws the length, the four side branches' draws, the walk.
-void recordStep(growth::DrawTape::Recorder& tape)
+void recordStep(branching::DrawTape::Recorder& tape)
 {
     tape.normals(1 + kSideBranches * kSideDraws + 1);
 }
@@ -27,8 +27,8 @@ void recordStep(growth::DrawTape::Recorder& tape)
 // RunningBranch's steps of the main-branch loop, with the same operations, drawing from the tape.
 struct ReplaySteps
 {
-    growth::TapeDraw draw;
-    growth::ReplayBranches<kKind>& sides;
+    branching::TapeDraw draw;
+    branching::ReplayBranches<kKind>& sides;
     const std::vector<float>& ground;
     float time;
 
@@ -37,9 +37,9 @@ struct ReplaySteps
         return RunningBranch::steerTowardsGround(angle, y - RunningBranch::groundHeightAt(ground, x));
     }
 
-    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
+    branching::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
 
-    void growSideBranches(const growth::MainBranchStep& s) const
+    void growSideBranches(const branching::MainBranchStep& s) const
     {
         RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
                                                          float length) { sides.grow(level, growth, x, y, angle, length); });
@@ -50,23 +50,23 @@ struct ReplaySteps
 
 RunningBranchReplay::RunningBranchReplay(float longest)
 {
-    tape.record(kSeed, growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16), recordStep);
+    tape.record(kSeed, branching::mainBranchSteps(branching::mainBranchBudget(longest), 1 << 16), recordStep);
 }
 
-bool RunningBranchReplay::generate(growth::BranchBuffer& buffer, const std::vector<float>& ground, float t) const
+bool RunningBranchReplay::generate(branching::BranchBuffer& buffer, const std::vector<float>& ground, float t) const
 {
     buffer.restart();
-    const float budget = growth::mainBranchBudget(t);
-    const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
+    const float budget = branching::mainBranchBudget(t);
+    const int steps = branching::mainBranchSteps(budget, tape.steps() + 1);
     if (rndnSparePending() || steps > tape.steps())
         return false;
 
     const float* next = tape.draws();
-    growth::ReplayBranches<kKind> sides(buffer, next, 0.0f);
-    const ReplaySteps replay{growth::TapeDraw{next}, sides, ground, t};
-    growth::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, kStartX, kStartY, kStartAngle,
+    branching::ReplayBranches<kKind> sides(buffer, next, 0.0f);
+    const ReplaySteps replay{branching::TapeDraw{next}, sides, ground, t};
+    branching::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, kStartX, kStartY, kStartAngle,
                                kSegmentLength);
-    if (growth::replayFellShort(buffer, sides.overflowed())) {
+    if (branching::replayFellShort(buffer, sides.overflowed())) {
         buffer.restart();
         return false;
     }

@@ -27,8 +27,8 @@ public:
     // does after srand(0), and leaves the random state as that would. Returns
     // false, with buffer.used = 0 and the random state untouched, when the
     // replay cannot stand in.
-    bool generate(growth::BranchBuffer& buffer, const std::vector<float>& ground, float t) const;
+    bool generate(branching::BranchBuffer& buffer, const std::vector<float>& ground, float t) const;
 
 private:
-    growth::DrawTape tape;
+    branching::DrawTape tape;
 };

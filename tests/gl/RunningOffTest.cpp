@@ -64,7 +64,7 @@ std::vector<float> branchAt(float t)
 {
     static const std::vector<float> ground = RunningBranch::makeGround();
     std::vector<float> floats(static_cast<std::size_t>(RunningBranch::branchCapacity()));
-    growth::BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
+    branching::BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
     RunningBranch::generateFrame(buffer, ground, t);
     floats.resize(static_cast<std::size_t>(buffer.used));
     return floats;

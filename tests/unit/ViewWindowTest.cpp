@@ -162,7 +162,7 @@ TEST(RingReach, CountsWhatEachWayOfDrawingARingFills)
 TEST(BranchBufferWindow, CountsEverySegmentAndKeepsOnlyThoseThatMayBeSeen)
 {
     std::vector<float> memory(16, -1.0f);
-    growth::BranchBuffer buffer{nullptr, 0, 16};
+    branching::BranchBuffer buffer{nullptr, 0, 16};
     buffer.begin(memory.data(), kView);
     buffer.appendSegment(0.0f, 0.0f, 0.1f, 0.1f);  // seen
     buffer.appendSegment(3.0f, 3.0f, 3.1f, 3.1f);  // not
