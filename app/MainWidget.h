@@ -30,7 +30,6 @@ public:
     void startPlayMusic();
 
     float currentAspect() const { return aspect; }
-    const Schedule& currentSchedule() const { return schedule; }
 
     // The steady clock by default; tests install a clock they control.
     static void setClock(ClockFunction clock);

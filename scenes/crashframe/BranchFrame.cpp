@@ -1,11 +1,9 @@
 #include "scenes/crashframe/BranchFrame.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
-#include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/ViewWindow.h"
+#include "growth/BranchLines.h"
 #include "growth/MainBranch.h"
 
 #include <cmath>
@@ -16,6 +14,7 @@ namespace {
 
 constexpr float kSegmentLength = 0.15f;
 constexpr float kBend = 0.8f;  // per segment outside the unit circle
+constexpr branching::LineColour kLineColour = {1.0f, 1.0f, 1.0f, 0.75f};
 
 // ---------------------------------------------------------------------------
 // The branch frame's steps of the shared main-branch loop.
@@ -95,8 +94,8 @@ void BranchFrame::generateFrame(branching::BranchBuffer& into, float startAngle,
 // ---------------------------------------------------------------------------
 // The component.
 
-BranchFrame::BranchFrame(float angle)
-    : startAngle(angle), replay(angle, kLongestTime)
+BranchFrame::BranchFrame(float angle, const gfx::FastPaths& fastPaths)
+    : paths(fastPaths), startAngle(angle), replay(angle, kLongestTime)
 {
     buffer.capacity = countBranches(depth) * segmentsPerBranch * branching::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
@@ -122,35 +121,13 @@ void BranchFrame::generateMainBranch(int level, float growth, float x, float y, 
 void BranchFrame::draw(float t)
 {
     time = t;
-
-    // Without a mapping nothing can be written: the frame draws no lines.
     // Lines that cannot reach the view are made but not stored.
-    buffer.begin(gfx::bindAndMap(bufferId), gfx::currentViewWindow());
-    if (buffer.vertices) {
-        {
-            const gfx::GenerationTimer timing;
-            if (!(gfx::replayEnabled() && replay.generate(buffer, t))) {
-                gfx::srand(seedFor(startAngle));
-                generateMainBranch(depth, branching::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
-            }
-        }
-        gfx::unmapBoundBuffer();
-        buffer.vertices = nullptr;
-    }
-
-    // Set up: smooth, translucent lines.
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Draw.
-    drawBranch();
-    // Switch off.
-    glDisable(GL_BLEND);
-    glDisable(GL_LINE_SMOOTH);
-}
-
-void BranchFrame::drawBranch()
-{
-    glColor4f(1.0f, 1.0f, 1.0f, 0.75f);
-    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
+    branching::regenerateLines(
+        bufferId, buffer, gfx::visibleWindow(paths), paths,
+        [this, t](branching::BranchBuffer& into) { return replay.generate(into, t); },
+        [this, t](branching::BranchBuffer&) {
+            gfx::srand(seedFor(startAngle));
+            generateMainBranch(depth, branching::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
+        });
+    branching::drawSmoothLines(bufferId, buffer, kLineColour);
 }

@@ -10,6 +10,7 @@
 // The generation is pure: generateFrame() writes one frame's branch into any
 // BranchBuffer, so tests and benchmarks run it on plain memory.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
@@ -21,7 +22,7 @@
 class BranchFrame : public ISceneComponent
 {
 public:
-    explicit BranchFrame(float startAngle);  // needs a current GL context
+    BranchFrame(float startAngle, const gfx::FastPaths& paths);  // needs a current GL context
     ~BranchFrame() override;
     void draw(float t) override;
 
@@ -81,8 +82,7 @@ public:
                               UniformDraw uniform = rnd);
 
 private:
-    void drawBranch();
-
+    const gfx::FastPaths paths;
     unsigned int bufferId = 0;
     branching::BranchBuffer buffer;  // vertices, used, capacity
     int depth = kDepth;

@@ -1,11 +1,9 @@
 #include "scenes/growingtree/GrowingRoots.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
-#include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "growth/BranchGenerator.h"
+#include "growth/BranchLines.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -17,10 +15,12 @@ constexpr unsigned int kSeed = 0;
 constexpr float kGrowthRate = 0.04f;  // full growth after 25 s, which the scene never reaches
 constexpr float kLength = 0.15f;
 constexpr float kDown = -1.5707964f;  // -pi/2 in single precision
+constexpr branching::LineColour kLineColour = {1.0f, 1.0f, 1.0f, 0.75f};
 
 } // namespace
 
-GrowingRoots::GrowingRoots()
+GrowingRoots::GrowingRoots(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     buffer.capacity = countBranches(depth) * branching::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
@@ -66,28 +66,10 @@ void GrowingRoots::draw(float t)
     if (rootTime < 0.0f)
         return;
 
-    // Without a mapping there is nothing to generate into: skip this frame.
-    buffer.vertices = gfx::bindAndMap(bufferId);
-    if (!buffer.vertices) {
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        return;
-    }
-    {
-        const gfx::GenerationTimer timing;
-        if (!(gfx::replayEnabled() && replayRoots(replay, buffer, rootTime)))
-            generateRoots(buffer, rootTime);
-    }
-    gfx::unmapBoundBuffer();
-    buffer.vertices = nullptr;
-
-    // Set up: smooth, translucent white lines.
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.75f);
-    // Draw.
-    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
-    // Switch off.
-    glDisable(GL_BLEND);
-    glDisable(GL_LINE_SMOOTH);
+    // Every segment is kept: the roots are not culled.
+    branching::regenerateLines(
+        bufferId, buffer, gfx::ViewWindow::everywhere(), paths,
+        [this, rootTime](branching::BranchBuffer& into) { return replayRoots(replay, into, rootTime); },
+        [rootTime](branching::BranchBuffer& into) { generateRoots(into, rootTime); });
+    branching::drawSmoothLines(bufferId, buffer, kLineColour);
 }

@@ -5,6 +5,7 @@
 // every 3.57 s, each continuation turning by a random angle. Regenerated every
 // frame into a streamed line buffer.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/GenerationReplay.h"
@@ -12,7 +13,7 @@
 class GrowingRoots : public ISceneComponent
 {
 public:
-    GrowingRoots();  // needs a current GL context
+    explicit GrowingRoots(const gfx::FastPaths& paths);  // needs a current GL context
     ~GrowingRoots() override;
     void draw(float t) override;
 
@@ -34,6 +35,7 @@ public:
     static constexpr int kDepth = 7;
 
 private:
+    const gfx::FastPaths paths;
     unsigned int bufferId = 0;
     int depth = kDepth;
     branching::BranchBuffer buffer;  // vertices, used, capacity

@@ -1,12 +1,11 @@
 #include "scenes/runningoff/RunningBranch.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
 #include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
 #include "gfx/ViewWindow.h"
+#include "growth/BranchLines.h"
 #include "growth/MainBranch.h"
 
 #include <array>
@@ -149,7 +148,8 @@ void RunningBranch::generateFrame(branching::BranchBuffer& into, const std::vect
 // ---------------------------------------------------------------------------
 // Construction.
 
-RunningBranch::RunningBranch()
+RunningBranch::RunningBranch(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     buffer.capacity = countBranches(depth) * segmentsPerBranch * kGrowthFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
@@ -184,22 +184,16 @@ void RunningBranch::draw(float t)
         return;
     time = t;
 
-    // Without a mapping the branch cannot be written: this frame shows the ground only.
     // Lines that cannot reach the view (most of the branch, once it has run
     // on past the left edge) are made but not stored. The lines are drawn
     // panned by the camera offset.
-    buffer.begin(gfx::bindAndMap(bufferId), gfx::currentViewWindow().movedBy(cameraOffset(t), 0.0f));
-    if (buffer.vertices) {
-        {
-            const gfx::GenerationTimer timing;
-            if (!(gfx::replayEnabled() && replay.generate(buffer, groundVertices, t))) {
-                gfx::srand(kSeed);
-                generateMainBranch(depth, branching::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
-            }
-        }
-        gfx::unmapBoundBuffer();
-        buffer.vertices = nullptr;
-    }
+    branching::regenerateLines(
+        bufferId, buffer, gfx::visibleWindow(paths).movedBy(cameraOffset(t), 0.0f), paths,
+        [this, t](branching::BranchBuffer& into) { return replay.generate(into, groundVertices, t); },
+        [this, t](branching::BranchBuffer&) {
+            gfx::srand(kSeed);
+            generateMainBranch(depth, branching::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
+        });
 
     glPushMatrix();
     glTranslatef(cameraOffset(t), 0.0f, 0.0f);

@@ -10,6 +10,7 @@
 // The generation is pure: generateFrame() writes one frame's branch into any
 // BranchBuffer, so tests and benchmarks run it on plain memory.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
@@ -22,7 +23,7 @@
 class RunningBranch : public ISceneComponent
 {
 public:
-    RunningBranch();  // needs a current GL context
+    explicit RunningBranch(const gfx::FastPaths& paths);  // needs a current GL context
     ~RunningBranch() override;
     void draw(float t) override;
 
@@ -96,6 +97,7 @@ private:
     void drawRectangle();
     void drawGround();
 
+    const gfx::FastPaths paths;
     unsigned int bufferId = 0;
     int depth = kDepth;
     int segmentsPerBranch = kSegmentsPerBranch;

@@ -1,10 +1,11 @@
 #include "scenes/runningoff/RunningHills.h"
 
-#include "gfx/FastPaths.h"
 #include "gfx/Gl.h"
+#include "gfx/HiddenRect.h"
+#include "gfx/ScissorOutside.h"
 #include "gfx/ShapeBuffers.h"
-#include "gfx/SkyLayers.h"
-#include "gfx/ViewWindow.h"
+#include "scenes/shared/SkyBand.h"
+#include "scenes/shared/Sun.h"
 
 #include <algorithm>
 #include <array>
@@ -98,7 +99,8 @@ RunningHills::SkyColour RunningHills::skyColourAt(float t)
     return {kSkyYellow * alpha, alpha};
 }
 
-RunningHills::RunningHills()
+RunningHills::RunningHills(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     diskBuffer = gfx::createUnitDiskBuffer(segments, gfx::Trig::Double);
     rectangleBuffer = gfx::createRectangleBuffer(1.0f);
@@ -129,10 +131,10 @@ void RunningHills::draw(float t)
 void RunningHills::planLayers()
 {
     const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
-    plans.fill({{0, vertexCount}, gfx::kNothingHidden});
-    if (!gfx::cullingEnabled() || time - kHillsStart < 0.0f || hills.size() > plans.size())
+    plans.fill({{0, vertexCount}, gfx::kHeightHidingNothing});
+    const gfx::ViewWindow view = gfx::visibleWindow(paths);
+    if (!view.isBounded() || time - kHillsStart < 0.0f || hills.size() > plans.size())
         return;
-    const gfx::ViewWindow view = gfx::currentViewWindow();
     for (std::size_t i = 0; i < hills.size(); ++i) {
         const Hill& hill = hills[i];
         const HillPlacement place = placeHill(hill, time);
@@ -170,7 +172,7 @@ void RunningHills::planLayers()
 
 float RunningHills::hiddenByLayersFrom(std::size_t first) const
 {
-    float level = gfx::kNothingHidden;
+    float level = gfx::kHeightHidingNothing;
     for (std::size_t i = first; i < hills.size() && i < plans.size(); ++i)
         level = std::max(level, plans[i].topInView);
     return level;
@@ -180,10 +182,10 @@ void RunningHills::drawSkyBox()
 {
     if (time - kSkyStart < 0.0f)
         return;
-    const SkyColour sky = skyColourAt(time);
+    const SkyColour colour = skyColourAt(time);
     // Unlike the growing tree's band this one is not halved: it reaches from -0.5 to 1.5.
-    const gfx::SkyBand band{sky.c, sky.c, kSkyBlue, sky.alpha, 0.5f, 1.0f};
-    gfx::drawSkyBand(band, [this]() { drawRectangle(); });
+    const sky::SkyBand band{colour.c, colour.c, kSkyBlue, colour.alpha, 0.5f, 1.0f};
+    sky::drawSkyBand(band, [this]() { drawRectangle(); });
 }
 
 void RunningHills::drawHills()
@@ -225,7 +227,7 @@ void RunningHills::drawHills()
 
 void RunningHills::drawSun()
 {
-    gfx::drawSun(time, diskBuffer, segments);
+    sky::drawSun(time, diskBuffer, segments);
 }
 
 void RunningHills::drawRectangle()

@@ -5,6 +5,7 @@
 // bob and scroll left with parallax from 3 s on, and the sun on the same arc
 // as in the growing tree scene.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "gfx/ViewWindow.h"
 
@@ -65,11 +66,9 @@ public:
     };
     static SkyColour skyColourAt(float t);
 
-    RunningHills();  // needs a current GL context
+    explicit RunningHills(const gfx::FastPaths& paths);  // needs a current GL context
     ~RunningHills() override;
     void draw(float t) override;
-
-    const std::vector<Hill>& hillList() const { return hills; }
 
 private:
     // What each layer draws in this frame, and how much of the view the
@@ -77,7 +76,7 @@ private:
     struct LayerPlan
     {
         StripRange strip;
-        float topInView;  // the lowest point of its top edge in view, or kNothingHidden
+        float topInView;  // the lowest point of its top edge in view, or kHeightHidingNothing
     };
     static constexpr std::size_t kMostLayers = 8;
 
@@ -88,6 +87,7 @@ private:
     void drawSun();
     void drawRectangle();
 
+    const gfx::FastPaths paths;
     float scrollSpeed = 1.2f;
     float time = 0.0f;
     int segments = 360;

@@ -1,3 +1,4 @@
+#include "app/Occlusion.h"
 #include "app/Projection.h"
 #include "app/Schedule.h"
 #include "gfx/ComponentFactory.h"
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -101,4 +103,44 @@ TEST(ScheduleOrder, EntriesAreDestroyedFirstToLast)
 TEST(ScheduleOrder, DemoEndsAtSeventyFiveSeconds)
 {
     EXPECT_EQ(Schedule::endTime(), 75.0f);
+}
+
+namespace {
+
+struct IdleScene : ISceneComponent
+{
+    void draw(float) override {}
+};
+
+gfx::HiddenRect hidesTheMiddle(float, const gfx::ViewWindow&)
+{
+    return {-0.5f, 0.5f, -0.5f, 0.5f};
+}
+gfx::HiddenRect hidesTheLowerHalf(float, const gfx::ViewWindow&)
+{
+    return gfx::hiddenBelow(0.0f);
+}
+gfx::HiddenRect hidesAll(float, const gfx::ViewWindow&)
+{
+    return gfx::kWholeViewHiddenRect;
+}
+
+} // namespace
+
+// Of the later scenes that show, the one hiding most counts; none counts in an
+// unbounded view, that is with culling off.
+TEST(Occlusion, TheLaterSceneHidingMostCountsInABoundedViewOnly)
+{
+    Schedule schedule;
+    schedule.append(0.0f, 10.0f, new IdleScene());
+    schedule.append(0.0f, 10.0f, new IdleScene(), &hidesTheMiddle);
+    schedule.append(0.0f, 10.0f, new IdleScene(), &hidesTheLowerHalf);
+    schedule.append(6.0f, 10.0f, new IdleScene(), &hidesAll);
+    const auto later = std::next(schedule.scenes().cbegin());
+    const auto end = schedule.scenes().cend();
+    const gfx::ViewWindow view = {-1.0f, 1.0f, -0.5f, 0.5f};
+    EXPECT_EQ(hiddenByLaterScenes(later, end, 5.0f, view).top, 0.0f) << "the lower half, not the middle";
+    EXPECT_EQ(hiddenByLaterScenes(later, end, 6.0f, view).top, gfx::kPastTheView) << "the scene shown from 6 s";
+    EXPECT_TRUE(hiddenByLaterScenes(later, end, 6.0f, gfx::ViewWindow::everywhere()).isEmpty());
+    EXPECT_TRUE(hiddenByLaterScenes(end, end, 6.0f, view).isEmpty()) << "the last scene";
 }

@@ -15,7 +15,6 @@
 #include "app/DriverMemory.h"
 #include "app/OffscreenRenderer.h"
 #include "app/Schedule.h"
-#include "gfx/FastPaths.h"
 
 #include <QGuiApplication>
 #include <QSaveFile>
@@ -161,10 +160,8 @@ int benchmark(const CaptureOptions& options)
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
-    gfx::setReplayEnabled(!options.straightforward);
-    gfx::setCullingEnabled(!options.straightforward);
     Schedule schedule;
-    schedule.build();
+    schedule.build(options.straightforward ? gfx::FastPaths::none() : gfx::FastPaths::all());
     Interruption::install();
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);
