@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr float kSegmentLength = 0.15f;
 constexpr float kBend = 0.8f;  // per segment outside the unit circle
 constexpr branching::LineColour kLineColour = {1.0f, 1.0f, 1.0f, 0.75f};
 

@@ -61,6 +61,8 @@ public:
 
     static constexpr int kDepth = 6;
     static constexpr int kSegmentsPerBranch = 10;
+    // The main branch's nominal segment length, for the generation and its replay.
+    static constexpr float kSegmentLength = 0.15f;
     // The crash frame scene's length: the latest local time a frame is drawn at.
     static constexpr float kLongestTime = 15.0f;
 

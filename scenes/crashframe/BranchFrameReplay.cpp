@@ -1,8 +1,10 @@
 #include "scenes/crashframe/BranchFrameReplay.h"
 
-#include "growth/ExactTrig.h"
 #include "growth/MainBranch.h"
-#include "growth/ReplayBranches.h"
+#include "growth/replay/ExactTrig.h"
+#include "growth/replay/ReplayBranches.h"
+#include "growth/replay/ReplayLayout.h"
+#include "growth/replay/ReplayRun.h"
 #include "scenes/crashframe/BranchFrame.h"
 
 namespace {
@@ -10,7 +12,6 @@ namespace {
 constexpr branching::BranchKind kKind = branching::BranchKind::BranchFrame;
 constexpr int kSideLevel = BranchFrame::kDepth - 1;
 constexpr int kSideDraws = branching::generationDrawCount(kKind, kSideLevel);
-constexpr float kSegmentLength = 0.15f;
 
 // The order of one main step's draws: the length, the first sway rate, the
 // first side branch, the second rate, the second side branch, the walk.
@@ -27,7 +28,6 @@ void recordStep(branching::DrawTape::Recorder& tape)
     tape.normals(kSideDraws);
     tape.normal();
 }
-
 
 // BranchFrame's steps of the main-branch loop, with the same operations, drawing from the tape.
 struct ReplaySteps
@@ -71,21 +71,15 @@ BranchFrameReplay::BranchFrameReplay(float angle, float longest)
 
 bool BranchFrameReplay::generate(branching::BranchBuffer& buffer, float t) const
 {
-    buffer.restart();
     const float budget = branching::mainBranchBudget(t);
-    const int steps = branching::mainBranchSteps(budget, tape.steps() + 1);
-    if (rndnSparePending() || steps > tape.steps())
+    const int steps = branching::startMainReplay(tape, buffer, budget);
+    if (steps < 0)
         return false;
-
     const float* next = tape.draws();
     const branching::CosSinApprox* nextTurn = turns.data();
     branching::ReplayBranches<kKind> sides(buffer, next, t, &nextTurn);
     const ReplaySteps replay{branching::TapeDraw{next}, sides, t};
-    branching::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle, kSegmentLength);
-    if (branching::replayFellShort(buffer, sides.overflowed())) {
-        buffer.restart();
-        return false;
-    }
-    tape.restoreStateAfter(steps);
-    return true;
+    branching::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle,
+                                  BranchFrame::kSegmentLength);
+    return branching::finishReplay(tape, steps, buffer, sides.overflowed());
 }

@@ -3,19 +3,19 @@
 // A branch frame's generation replayed from its recorded draws.
 //
 // Caches: the values rndn() and rnd() return after the frame's seed, for every
-// main step the scene can reach (growth/DrawTape.h), recorded at construction,
-// and the cos and sin of the turn each continuation's draw makes (the rounding
-// of the trigonometry checks them, growth/ExactTrig.h).
+// main step the scene can reach (growth/replay/DrawTape.h), recorded at
+// construction, and the cos and sin of the turn each continuation's draw makes
+// (the rounding of the trigonometry checks them, growth/replay/ExactTrig.h).
 // Exact: the main branch runs the shared main-branch loop with the reference's
 // steering, side-branch angles and lengths, the side branches run the replay
-// generator (growth/ReplayBranches.h), and the random state is put where the
-// reference leaves it. Where it cannot stand in (a pending rndn() spare, more
+// generator (growth/replay/ReplayBranches.h), and the random state is put where
+// the reference leaves it. Where it cannot stand in (a pending rndn() spare, more
 // steps than recorded, a buffer that would fill up) generate() says so and the
 // component runs the reference.
 
 #include "growth/BranchBuffer.h"
-#include "growth/DrawTape.h"
-#include "growth/ExactTrig.h"
+#include "growth/replay/DrawTape.h"
+#include "growth/replay/ExactTrig.h"
 
 #include <vector>
 

@@ -8,7 +8,7 @@
 #include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
-#include "growth/GenerationReplay.h"
+#include "growth/replay/GenerationReplay.h"
 
 class GrowingRoots : public ISceneComponent
 {

@@ -4,7 +4,7 @@
 // code: GrowingTree maps the buffer, lets this fill it and draws the result.
 
 #include "growth/BranchBuffer.h"
-#include "growth/GenerationReplay.h"
+#include "growth/replay/GenerationReplay.h"
 
 class GrowingTreePrivate
 {

@@ -12,15 +12,10 @@
 #include <cmath>
 #include <cstddef>
 
-// Sections: the main branch's steps | pure pieces | construction | the frame | drawing.
+// Sections: the side branches generated | pure pieces | construction | the frame | drawing.
 
 namespace {
 
-constexpr unsigned int kSeed = 0;
-constexpr float kStartX = 0.0f;
-constexpr float kStartY = -0.2f;
-constexpr float kStartAngle = -1.3f;
-constexpr float kSegmentLength = 0.15f;
 constexpr int kGrowthFloatsPerSegment = 8;  // the capacity's third factor
 
 constexpr float kGroundLeft = 1.0f;
@@ -42,33 +37,17 @@ constexpr std::array<GLdouble, 4> kClipRightOfTwo = {-1.0, 0.0, 0.0, 2.0};
 
 
 // ---------------------------------------------------------------------------
-// The running branch's steps of the shared main-branch loop.
+// The side branches of the straightforward generation.
 
-struct RunningSteps
+struct GeneratedSides
 {
-    branching::NormalDraw draw;
     branching::BranchBuffer& buffer;
-    const std::vector<float>& ground;
-    float time;
-
-    float steer(float x, float y, float angle) const
-    {
-        return RunningBranch::steerTowardsGround(angle, y - RunningBranch::groundHeightAt(ground, x));
-    }
-
-    // Single precision, unlike the branch frame.
-    branching::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
-
-    void growSideBranches(const branching::MainBranchStep& s) const
-    {
-        RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
-                                                         float length) { grow(level, growth, x, y, angle, length); });
-    }
+    branching::NormalDraw draw;
 
     void grow(int level, float growth, float x, float y, float angle, float length) const
     {
-        branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length,
-                                 draw);
+        branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle,
+                                    length, draw);
     }
 };
 
@@ -132,7 +111,8 @@ void RunningBranch::growMainBranch(branching::BranchBuffer& into, const std::vec
                                    int level, float growth, float x, float y, float angle, float length,
                                    branching::NormalDraw draw)
 {
-    const RunningSteps steps{draw, into, ground, time};
+    GeneratedSides sides{into, draw};
+    const MainSteps<branching::NormalDraw, GeneratedSides> steps{draw, sides, ground, time};
     branching::generateMainBranch(into, steps, level, growth, x, y, angle, length);
 }
 

@@ -5,7 +5,7 @@
 
 #include "gfx/Random.h"
 #include "gfx/ViewWindow.h"
-#include "growth/ExactTrig.h"
+#include "growth/replay/ExactTrig.h"
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/BranchFrameReplay.h"
 #include "scenes/growingtree/GrowingRoots.h"

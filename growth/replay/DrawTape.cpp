@@ -1,4 +1,4 @@
-#include "growth/DrawTape.h"
+#include "growth/replay/DrawTape.h"
 
 #include <cstddef>
 
