@@ -3,6 +3,7 @@
 #include "app/FrameTarget.h"
 #include "app/Schedule.h"
 #include "audio/BassPlay.h"
+#include "base/LiveCounts.h"
 #include "gfx/ComponentFactory.h"
 
 #include <QGLWidget>
@@ -35,15 +36,13 @@ public:
     static void setClock(ClockFunction clock);
     static std::int64_t steadyClockNanos();
 
-    // Surfaces alive now, each with its GL context and music player.
-    static int liveCount();
-
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
     void paintGL() override;
 
 private:
+    base::LiveCount<base::Counted::Surfaces> counted;  // for the leak checks only
     float aspect = 1.0f;
     ComponentFactory factory;
     std::int64_t startInstant = 0;

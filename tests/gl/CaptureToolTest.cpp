@@ -1,6 +1,7 @@
 // The capture tool run as its users run it: a separate process, its files read
 // back with Qt and ffprobe.
 
+#include "audio/Soundtrack.h"
 #include "audio/WavFile.h"
 
 #include <QDir>
@@ -129,7 +130,7 @@ std::vector<std::int16_t> samplesOf(const QByteArray& file, WavFormat* format = 
 
 std::vector<std::int16_t> soundtrackSamples(WavFormat* format = nullptr)
 {
-    QFile resource(QStringLiteral(":/xm/umf.wav"));
+    QFile resource(QString::fromLatin1(kSoundtrackResource));
     return resource.open(QIODevice::ReadOnly) ? samplesOf(resource.readAll(), format) : std::vector<std::int16_t>();
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/MainWidget.h"
 #include "app/MainWindow.h"
+#include "audio/Soundtrack.h"
 #include "support/FakeClock.h"
 
 #include <QPointer>
@@ -68,7 +69,7 @@ protected:
 
 TEST_F(Music, SoundtrackIsCompiledInUncompressed)
 {
-    QResource wav(QStringLiteral(":/xm/umf.wav"));
+    QResource wav(QString::fromLatin1(kSoundtrackResource));
     ASSERT_TRUE(wav.isValid());
     EXPECT_EQ(wav.compressionAlgorithm(), QResource::NoCompression);
     EXPECT_EQ(wav.size(), 12932360);
@@ -91,7 +92,7 @@ TEST_F(Music, WithoutADeviceOneErrorLineAndThePicturesGoOn)
 // Space after the end makes a new surface: the music starts again from its first sample.
 TEST_F(Music, EachSurfacePlaysTheSoundtrackFromItsStart)
 {
-    QResource wav(QStringLiteral(":/xm/umf.wav"));
+    QResource wav(QString::fromLatin1(kSoundtrackResource));
     ASSERT_TRUE(wav.isValid());
     const unsigned char* samples = wav.data() + kWavHeaderBytes;
     const auto sampleBytes = static_cast<std::size_t>(wav.size()) - kWavHeaderBytes;

@@ -91,7 +91,7 @@ bool VideoWriter::open()
     std::signal(SIGPIPE, SIG_IGN);
     const QString program = findFfmpeg();
     if (program.isEmpty())
-        return fail(QStringLiteral("ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)"));
+        return fail(QString::fromLatin1(kFfmpegMissing));
 
     // The output's own directory takes the partial file, so that the final
     // rename cannot cross file systems and an unwritable place shows up now.

@@ -95,7 +95,7 @@ int captureRange(const CaptureOptions& options)
     std::unique_ptr<FrameSink> sink;
     if (options.mode == CaptureMode::Video) {
         if (VideoWriter::findFfmpeg().isEmpty())
-            return fail(QStringLiteral("ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)"));
+            return fail(QString::fromLatin1(kFfmpegMissing));
         sink = std::make_unique<VideoWriter>(VideoSettings{options.output, options.width, options.height, options.crf},
                                              range, soundtrack);
     } else {
