@@ -1,5 +1,8 @@
 #include "audio/AudioLayer.h"
 
+// Sections: a stream (its WAV and its converter) | the device and its mixing
+// callback | errors and handles | the six calls.
+
 #include "audio/WavFile.h"
 #include "base/LiveCounts.h"
 

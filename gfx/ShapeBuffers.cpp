@@ -1,5 +1,8 @@
 #include "gfx/ShapeBuffers.h"
 
+// Sections: making buffers | mapping | the vertex array and its draws |
+// filling the view | a disk over or across the view.
+
 #include "gfx/ShapeVertices.h"
 #include "gfx/ViewWindow.h"
 

@@ -1,5 +1,9 @@
 #include "scenes/runningoff/RunningHills.h"
 
+// Sections: the layers' constants | pure pieces (placement, terrain, the strip
+// in view, the sky's colour) | the frame: planning what each layer draws and
+// hides, then sky box, hills and sun.
+
 #include "gfx/Gl.h"
 #include "gfx/HiddenRect.h"
 #include "gfx/ScissorOutside.h"
@@ -34,7 +38,7 @@ constexpr float kSkyYellow = 0.6f;
 constexpr float kSkyBlue = 0.1f;
 
 // Far to near, the order they are drawn in.
-constexpr std::array<RunningHills::Hill, 5> kHills = {{RunningHills::hillLayer(5), RunningHills::hillLayer(4),
+constexpr std::array<RunningHills::Hill, RunningHills::kLayers> kHills = {{RunningHills::hillLayer(5), RunningHills::hillLayer(4),
                                                        RunningHills::hillLayer(3), RunningHills::hillLayer(2),
                                                        RunningHills::hillLayer(1)}};
 
@@ -133,7 +137,7 @@ void RunningHills::planLayers()
     const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
     plans.fill({{0, vertexCount}, gfx::kHeightHidingNothing});
     const gfx::ViewWindow view = gfx::visibleWindow(paths);
-    if (!view.isBounded() || time - kHillsStart < 0.0f || hills.size() > plans.size())
+    if (!view.isBounded() || time - kHillsStart < 0.0f)
         return;
     for (std::size_t i = 0; i < hills.size(); ++i) {
         const Hill& hill = hills[i];
@@ -173,7 +177,7 @@ void RunningHills::planLayers()
 float RunningHills::hiddenByLayersFrom(std::size_t first) const
 {
     float level = gfx::kHeightHidingNothing;
-    for (std::size_t i = first; i < hills.size() && i < plans.size(); ++i)
+    for (std::size_t i = first; i < plans.size(); ++i)
         level = std::max(level, plans[i].topInView);
     return level;
 }
@@ -192,7 +196,6 @@ void RunningHills::drawHills()
 {
     if (time - kHillsStart < 0.0f)
         return;
-    const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
 
     // Set up.
     glEnable(GL_BLEND);
@@ -206,7 +209,7 @@ void RunningHills::drawHills()
             const float inv = 1.0f / hill.depth;
             // Only the few columns in view (the strip is 800 units long), and
             // only above what the nearer layers paint over.
-            const StripRange strip = i < plans.size() ? plans[i].strip : StripRange{0, vertexCount};
+            const StripRange strip = plans[i].strip;
             gfx::ScissorOutside visible(gfx::hiddenBelow(hiddenByLayersFrom(i + 1)));
             if (strip.vertexCount == 0 || visible.hidesAll())
                 continue;

@@ -23,7 +23,8 @@ public:
         float depth;  // drawn at scale 1 / depth, stretched by 11 - depth
     };
 
-    // Layer k of 5 (5 is the farthest): offsets and depth step by 2 per layer.
+    // Layer k of kLayers (5 is the farthest): offsets and depth step by 2 per layer.
+    static constexpr std::size_t kLayers = 5;
     // In single precision on purpose: the farthest layer's y is -6/5 + 2, which
     // is 0.79999995, not 0.8f.
     static constexpr Hill hillLayer(int k)
@@ -78,7 +79,6 @@ private:
         StripRange strip;
         float topInView;  // the lowest point of its top edge in view, or kHeightHidingNothing
     };
-    static constexpr std::size_t kMostLayers = 8;
 
     void planLayers();
     float hiddenByLayersFrom(std::size_t first) const;
@@ -96,5 +96,5 @@ private:
     unsigned int terrainBuffer = 0;
     std::vector<float> terrainVertices;
     unsigned int rectangleBuffer = 0;
-    std::array<LayerPlan, kMostLayers> plans{};
+    std::array<LayerPlan, kLayers> plans{};  // one per hill, in the same order
 };
