@@ -5,6 +5,7 @@
 #include "scenes/growingtree/GrowingRoots.h"
 #include "scenes/growingtree/GrowingTree.h"
 #include "scenes/growingtree/Sky.h"
+#include "scenes/growingtree/SkyAboveHorizon.h"
 #include "support/GlTestContext.h"
 
 #include <array>
@@ -61,8 +62,8 @@ TEST_F(GlTest, GrowingTreeComponentsRestoreTheGlStateTheyChange)
 {
     gfx::srand(2);
     std::array<std::unique_ptr<ISceneComponent>, 4> components = {
-        std::make_unique<Sky>(gfx::FastPaths::all()), std::make_unique<Ground>(), std::make_unique<GrowingTree>(gfx::FastPaths::all()),
-        std::make_unique<GrowingRoots>(gfx::FastPaths::all())};
+        std::make_unique<SkyAboveHorizon>(gfx::FastPaths::all()), std::make_unique<Ground>(),
+        std::make_unique<GrowingTree>(gfx::FastPaths::all()), std::make_unique<GrowingRoots>(gfx::FastPaths::all())};
     glTranslatef(0.1f, -0.2f, 0.0f);
     for (float t : {0.0f, 4.0f, 6.0f, 7.0f, 9.0f, 12.5f, 17.6f, 20.0f}) {
         for (std::size_t i = 0; i < components.size(); ++i) {

@@ -3,16 +3,22 @@
 
 #include "gfx/Random.h"
 
-TEST_F(GlTest, GrowingTreeSceneLeavesTheMatrixAsItFoundIt)
+// At rest the ground covers the view's lower half and the sky is scissored
+// above it; moved and scaled, it does not.
+TEST_F(GlTest, GrowingTreeSceneLeavesTheGlStateAsItFoundIt)
 {
     gfx::srand(2);
     GrowingTreeScene scene(gfx::FastPaths::all());
-    glTranslatef(0.25f, 0.5f, 0.0f);
-    glScalef(0.5f, 0.5f, 1.0f);
-    for (float t : {0.0f, 2.5f, 5.0f, 10.0f, 17.7f, 18.7f, 20.0f}) {
-        const GlStateSnapshot before = snapshotGlState();
-        scene.draw(t);
-        EXPECT_EQ(snapshotGlState(), before) << "t = " << t;
+    for (const bool moved : {false, true}) {
+        if (moved) {
+            glTranslatef(0.25f, 0.5f, 0.0f);
+            glScalef(0.5f, 0.5f, 1.0f);
+        }
+        for (float t : {0.0f, 2.5f, 5.0f, 10.0f, 17.7f, 18.7f, 20.0f}) {
+            const GlStateSnapshot before = snapshotGlState();
+            scene.draw(t);
+            EXPECT_EQ(snapshotGlState(), before) << "t = " << t << (moved ? ", moved" : "");
+        }
     }
 }
 
