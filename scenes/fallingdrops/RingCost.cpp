@@ -9,8 +9,6 @@
 
 RingReach ringReach(const gfx::ViewWindow& view, int segments, float x, float y, float r)
 {
-    if (!view.isBounded())
-        return RingReach::Partly;
     // The rim vertices lie on the circles r and 2r (rounded to float): the
     // shape lies within the outer circle, and its hole holds the disk of the
     // inner rim's inscribed radius. A small allowance on each side.
