@@ -29,8 +29,8 @@ struct Buffers
         tree.buffer.capacity = tree.countBranches(tree.depth) * branching::kFloatsPerSegment;
         treeFloats.resize(static_cast<std::size_t>(tree.buffer.capacity));
         tree.buffer.vertices = treeFloats.data();
-        const int rootCapacity =
-            branching::countBranches(branching::BranchKind::GrowingRoots, GrowingRoots::kDepth) * branching::kFloatsPerSegment;
+        const int rootCapacity = branching::countBranches(branching::BranchKind::GrowingRoots, GrowingRoots::kDepth) *
+                                 branching::kFloatsPerSegment;
         rootFloats.resize(static_cast<std::size_t>(rootCapacity));
         roots = {rootFloats.data(), 0, rootCapacity};
     }

@@ -44,8 +44,8 @@ struct FrameSteps
 
     void grow(int level, float growth, float x, float y, float angle, float length) const
     {
-        branching::generateBranches(branching::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length,
-                                 draw);
+        branching::generateBranches(branching::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle,
+                                    length, draw);
     }
 };
 

@@ -15,9 +15,9 @@
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
 #include "growth/MainBranch.h"
+#include "scenes/crashframe/BranchFrameReplay.h"
 
 #include <cmath>
-#include "scenes/crashframe/BranchFrameReplay.h"
 
 class BranchFrame : public ISceneComponent
 {
@@ -77,11 +77,12 @@ public:
     // The main branch and its side branches appended to `into`; `time` drives
     // the sway. What generateMainBranch does on the component's own buffer.
     static void growMainBranch(branching::BranchBuffer& into, float time, int level, float growth, float x, float y,
-                               float angle, float length, branching::NormalDraw normal = rndn, UniformDraw uniform = rnd);
+                               float angle, float length, branching::NormalDraw normal = rndn,
+                               UniformDraw uniform = rnd);
     // One frame's branch into `into` from its start: srand(seed), then the
     // main branch with the budget of time t and its side branches.
-    static void generateFrame(branching::BranchBuffer& into, float startAngle, float t, branching::NormalDraw normal = rndn,
-                              UniformDraw uniform = rnd);
+    static void generateFrame(branching::BranchBuffer& into, float startAngle, float t,
+                              branching::NormalDraw normal = rndn, UniformDraw uniform = rnd);
 
 private:
     const gfx::FastPaths paths;

@@ -58,8 +58,8 @@ struct ReplaySteps
 BranchFrameReplay::BranchFrameReplay(float angle, float longest)
     : startAngle(angle)
 {
-    tape.record(BranchFrame::seedFor(startAngle), branching::mainBranchSteps(branching::mainBranchBudget(longest), 1 << 16),
-                recordStep);
+    tape.record(BranchFrame::seedFor(startAngle),
+                branching::mainBranchSteps(branching::mainBranchBudget(longest), 1 << 16), recordStep);
     // The side branches' continuation turns, step by step.
     turns.reserve(static_cast<std::size_t>(tape.steps() * 2 * branching::continuationTurnCount(kKind, kSideLevel)));
     for (int step = 0; step < tape.steps(); ++step) {

@@ -38,9 +38,9 @@ constexpr float kSkyYellow = 0.6f;
 constexpr float kSkyBlue = 0.1f;
 
 // Far to near, the order they are drawn in.
-constexpr std::array<RunningHills::Hill, RunningHills::kLayers> kHills = {{RunningHills::hillLayer(5), RunningHills::hillLayer(4),
-                                                       RunningHills::hillLayer(3), RunningHills::hillLayer(2),
-                                                       RunningHills::hillLayer(1)}};
+constexpr std::array<RunningHills::Hill, RunningHills::kLayers> kHills = {
+    {RunningHills::hillLayer(5), RunningHills::hillLayer(4), RunningHills::hillLayer(3), RunningHills::hillLayer(2),
+     RunningHills::hillLayer(1)}};
 
 } // namespace
 
