@@ -137,13 +137,10 @@ private:
             const float childGrowth = growth - 1.0f;
             const double parentAngle = angle;
             const Thirds along = thirds(dx, dy);
-            const float firstAngle = static_cast<float>(parentAngle + v.firstAngle + firstSway);
-            const float secondAngle = static_cast<float>(parentAngle + v.secondAngle + secondSway);
 #if UMBRAFEN_TWIG_LANES
             if constexpr (v.doublePrecisionTrig) {
                 const auto fork = [&] {
-                    return Fork{d, t, childGrowth, x, y, dx, dy, along, angle, firstAngle, secondAngle, direction,
-                                length};
+                    return Fork{d, t, childGrowth, x, y, dx, dy, along, angle, direction, length};
                 };
                 if (childLevel == 1 && hasRoomFor(Lanes::kLastTwigsSegments)) {
                     Lanes::lastTwigs(*this, fork());
@@ -155,6 +152,8 @@ private:
                 }
             }
 #endif
+            const float firstAngle = static_cast<float>(parentAngle + v.firstAngle + firstSway);
+            const float secondAngle = static_cast<float>(parentAngle + v.secondAngle + secondSway);
             CosSinApprox& childDirection = directions[static_cast<std::size_t>(childLevel)];
             if constexpr (v.doublePrecisionTrig)
                 childDirection =

@@ -61,9 +61,7 @@ struct Fork
     float x, y;                  // its segment's start ...
     float dx, dy;                // ... and extent
     Thirds along;                // where its side children start, from (x, y)
-    float angle;                 // its heading ...
-    float firstAngle;            // ... and its side children's
-    float secondAngle;
+    float angle;                 // its heading
     CosSinApprox direction;      // cos and sin of `angle`, approximated
     float length;                // its length after growth and length factor
 };
@@ -150,12 +148,9 @@ public:
                 continue;
             }
             replay.buffer.appendSegment(x0[i], y0[i], x0[i] + dxs[i], y0[i] + dys[i]);
-            const double parentAngle = lanes.angles[i];
             lastTwigs(replay, Fork{own, lanes.turns[i], growth - 1.0f, x0[i], y0[i], dxs[i], dys[i],
-                                   thirds(dxs[i], dys[i]), lanes.angles[i],
-                                   static_cast<float>(parentAngle + variant.firstAngle + replay.firstSway),
-                                   static_cast<float>(parentAngle + variant.secondAngle + replay.secondSway),
-                                   CosSinApprox{cosines[i], sines[i]}, lengths[i]});
+                                   thirds(dxs[i], dys[i]), lanes.angles[i], CosSinApprox{cosines[i], sines[i]},
+                                   lengths[i]});
         }
     }
 
@@ -200,6 +195,17 @@ private:
         const CosSinApprox* t = fork.turns;
         const float angle = fork.angle;
         const CosSinApprox& direction = fork.direction;
+        // The side children's headings, (angle + side) + sway rounded to float
+        // as the scalar path forms them; here rather than handed in with the
+        // fork, where two floats stored apart and loaded as one pair would
+        // stall the load. The rounding is an explicit conversion: GCC 12's
+        // vectoriser has been seen to drop a float rounding between doubles.
+        const __m128 sideAngles = _mm_cvtpd_ps(
+            _mm_add_pd(_mm_add_pd(_mm_set1_pd(static_cast<double>(angle)),
+                                  _mm_setr_pd(variant.firstAngle, variant.secondAngle)),
+                       _mm_setr_pd(replay.firstSway, replay.secondSway)));
+        const float firstAngle = _mm_cvtss_f32(sideAngles);
+        const float secondAngle = _mm_cvtss_f32(_mm_shuffle_ps(sideAngles, sideAngles, 1));
         const double firstNominal = variant.firstAngle + replay.firstSway;
         const double secondNominal = variant.secondAngle + replay.secondSway;
         ChildLanes lanes;
@@ -220,7 +226,7 @@ private:
         // one pair of lanes, the continuation in the other.
         const bool rotated =
             turnedLanes(direction, angle,
-                        TurnLanes{_mm_setr_pd(fork.firstAngle, fork.secondAngle),
+                        TurnLanes{_mm_cvtps_pd(sideAngles),
                                   _mm_setr_pd(firstNominal, secondNominal), _mm_setr_pd(firstTurn.c, secondTurn.c),
                                   _mm_setr_pd(firstTurn.s, secondTurn.s)},
                         lanes.sides) &&
@@ -230,16 +236,16 @@ private:
                         lanes.ahead);
         if (!rotated) {
             const CosSinApprox first =
-                turnedCosSin(direction, angle, fork.firstAngle, firstNominal, firstTurn.c, firstTurn.s);
+                turnedCosSin(direction, angle, firstAngle, firstNominal, firstTurn.c, firstTurn.s);
             const CosSinApprox second =
-                turnedCosSin(direction, angle, fork.secondAngle, secondNominal, secondTurn.c, secondTurn.s);
+                turnedCosSin(direction, angle, secondAngle, secondNominal, secondTurn.c, secondTurn.s);
             const CosSinApprox continuation =
                 turnedCosSin(direction, angle, continuationAngle, turn, turned.c, turned.s);
             lanes.sides = {_mm_setr_pd(first.c, second.c), _mm_setr_pd(first.s, second.s)};
             lanes.ahead = {_mm_setr_pd(continuation.c, 1.0), _mm_setr_pd(continuation.s, 0.0)};
         }
-        lanes.angles[0] = fork.firstAngle;
-        lanes.angles[1] = fork.secondAngle;
+        lanes.angles[0] = firstAngle;
+        lanes.angles[1] = secondAngle;
         lanes.angles[2] = continuationAngle;
 
         const __m128 c = roundedLanes(lanes.sides.c, lanes.ahead.c, lanes.angles, cosOf);
