@@ -2,6 +2,7 @@
 
 #include "app/Projection.h"
 #include "app/SurfaceState.h"
+#include "audio/Soundtrack.h"
 #include "gfx/Gl.h"
 
 #include <QResource>
@@ -12,7 +13,6 @@
 namespace {
 
 MainWidget::ClockFunction clockNow = &MainWidget::steadyClockNanos;
-int liveSurfaces = 0;
 
 QGLFormat surfaceFormat()
 {
@@ -29,7 +29,6 @@ QGLFormat surfaceFormat()
 MainWidget::MainWidget(QWidget* parent)
     : QGLWidget(surfaceFormat(), parent)
 {
-    ++liveSurfaces;
     startPlayMusic();
 }
 
@@ -38,12 +37,6 @@ MainWidget::~MainWidget()
     player.reset();  // the music stops before anything else goes
     makeCurrent();
     frame.release();
-    --liveSurfaces;
-}
-
-int MainWidget::liveCount()
-{
-    return liveSurfaces;
 }
 
 void MainWidget::setClock(ClockFunction clock)
@@ -62,7 +55,7 @@ void MainWidget::startPlayMusic()
 {
     // Compiled-in resource data is static: the stream may read it for the rest
     // of the process, after the handle is gone.
-    QResource resource(QStringLiteral(":/xm/umf.wav"));
+    QResource resource(QString::fromLatin1(kSoundtrackResource));
     player = std::make_unique<BassPlay>(const_cast<uchar*>(resource.data()),
                                         static_cast<unsigned long>(resource.size()));
     player->play();

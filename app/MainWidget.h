@@ -3,6 +3,7 @@
 #include "app/FrameTarget.h"
 #include "app/Schedule.h"
 #include "audio/BassPlay.h"
+#include "base/LiveCounts.h"
 #include "gfx/ComponentFactory.h"
 
 #include <QGLWidget>
@@ -30,14 +31,10 @@ public:
     void startPlayMusic();
 
     float currentAspect() const { return aspect; }
-    const Schedule& currentSchedule() const { return schedule; }
 
     // The steady clock by default; tests install a clock they control.
     static void setClock(ClockFunction clock);
     static std::int64_t steadyClockNanos();
-
-    // Surfaces alive now, each with its GL context and music player.
-    static int liveCount();
 
 protected:
     void initializeGL() override;
@@ -45,6 +42,7 @@ protected:
     void paintGL() override;
 
 private:
+    base::LiveCount<base::Counted::Surfaces> counted;  // for the leak checks only
     float aspect = 1.0f;
     ComponentFactory factory;
     std::int64_t startInstant = 0;

@@ -1,6 +1,8 @@
 #include "app/Schedule.h"
 
+#include "app/Occlusion.h"
 #include "gfx/Gl.h"
+#include "gfx/ScissorOutside.h"
 #include "gfx/ViewWindow.h"
 #include "scenes/crashframe/CrashFrameScene.h"
 #include "scenes/fallingdrops/FallingdropsScene.h"
@@ -9,7 +11,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -17,29 +19,23 @@ struct Slot
 {
     float start;
     float end;
-    ISceneComponent* (*make)();
+    ISceneComponent* (*make)(const gfx::FastPaths& paths);
     Schedule::SceneInfo::HiddenRegion hiddenRegion;
 };
 
-// Schedule order is construction order and, within a frame, draw order.
-const std::array<Slot, 4> kSlots = {{
-    {0.0f, 35.0f, []() -> ISceneComponent* { return new FallingdropsScene(); }, nullptr},
-    {20.0f, 40.0f, []() -> ISceneComponent* { return new GrowingTreeScene(); }, &GrowingTreeScene::hiddenRegion},
-    {37.0f, 70.0f, []() -> ISceneComponent* { return new RunningOffScene(); }, nullptr},
-    {60.0f, 75.0f, []() -> ISceneComponent* { return new CrashFrameScene(); }, &CrashFrameScene::hiddenRegion},
-}};
-
-constexpr std::size_t kMostScenes = 8;
-
-// Area of a hidden rectangle within the square every view lies in.
-float hiddenArea(const gfx::HiddenRect& r)
+template <class Scene>
+ISceneComponent* make(const gfx::FastPaths& paths)
 {
-    if (r.isEmpty())
-        return 0.0f;
-    const float w = std::min(r.right, 1.0f) - std::max(r.left, -1.0f);
-    const float h = std::min(r.top, 1.0f) - std::max(r.bottom, -1.0f);
-    return w > 0.0f && h > 0.0f ? w * h : 0.0f;
+    return new Scene(paths);
 }
+
+// Schedule order is construction order and, within a frame, draw order.
+constexpr std::array<Slot, 4> kSlots = {{
+    {0.0f, 35.0f, &make<FallingdropsScene>, nullptr},
+    {20.0f, 40.0f, &make<GrowingTreeScene>, &GrowingTreeScene::hiddenRegion},
+    {37.0f, 70.0f, &make<RunningOffScene>, nullptr},
+    {60.0f, 75.0f, &make<CrashFrameScene>, &CrashFrameScene::hiddenRegion},
+}};
 
 } // namespace
 
@@ -49,10 +45,11 @@ Schedule::SceneInfo::SceneInfo(float startSeconds, float endSeconds, ISceneCompo
 {
 }
 
-void Schedule::build()
+void Schedule::build(const gfx::FastPaths& paths)
 {
+    fastPaths = paths;
     for (const Slot& slot : kSlots)
-        append(slot.start, slot.end, slot.make(), slot.hiddenRegion);
+        append(slot.start, slot.end, slot.make(paths), slot.hiddenRegion);
 }
 
 void Schedule::append(float start, float end, ISceneComponent* scene, SceneInfo::HiddenRegion hides)
@@ -71,40 +68,17 @@ bool Schedule::drawFrame(float t)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT);
-
-    const auto shows = [t](const SceneInfo& entry) { return entry.start <= t && t <= entry.end; };
-    // For each scene, the largest part of the view a scene after it hides.
-    // (A longer schedule than this holds is drawn whole.)
-    std::array<gfx::HiddenRect, kMostScenes> hidden{};
-    hidden.fill(gfx::kNothingHiddenRect);
-    if (entries.size() <= kMostScenes) {
-        gfx::HiddenRect largest = gfx::kNothingHiddenRect;
-        std::size_t i = entries.size();
-        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-            hidden[--i] = largest;
-            if (shows(*entry) && entry->hiddenRegion) {
-                const gfx::HiddenRect region = entry->hiddenRegion(t - entry->start);
-                if (hiddenArea(region) > hiddenArea(largest))
-                    largest = region;
-            }
+    const gfx::ViewWindow view = gfx::visibleWindow(fastPaths);
+    for (auto entry = entries.cbegin(); entry != entries.cend(); ++entry) {
+        if (!entry->showsAt(t))
+            continue;
+        gfx::ScissorOutside visible(hiddenByLaterScenes(std::next(entry), entries.cend(), t, view));
+        for (int box = 0; box < visible.count(); ++box) {
+            visible.select(box);
+            entry->scene->draw(t - entry->start);
         }
     }
-
-    bool goesOn = false;
-    std::size_t i = 0;
-    for (SceneInfo& entry : entries) {
-        if (shows(entry)) {
-            gfx::ScissorOutside visible(hidden[i]);
-            for (int part = 0; part < visible.count(); ++part) {
-                visible.select(part);
-                entry.scene->draw(t - entry.start);
-            }
-        }
-        if (entry.end > t)
-            goesOn = true;
-        ++i;
-    }
-    return goesOn;
+    return std::any_of(entries.cbegin(), entries.cend(), [t](const SceneInfo& entry) { return entry.end > t; });
 }
 
 float Schedule::endTime()

@@ -1,6 +1,10 @@
 #include "audio/AudioLayer.h"
 
+// Sections: a stream (its WAV and its converter) | the device and its mixing
+// callback | errors and handles | the six calls.
+
 #include "audio/WavFile.h"
+#include "base/LiveCounts.h"
 
 #include <SDL.h>
 
@@ -17,11 +21,9 @@ constexpr Uint16 kDeviceBufferFrames = 1024;
 constexpr Uint32 kMaxFrequency = 384000;
 constexpr SDL_AudioFormat kWavSampleFormat = AUDIO_S16LSB;
 
-// Streams made and not yet destroyed; both happen on the calling thread only.
-int liveStreams = 0;
-
 struct Stream
 {
+    base::LiveCount<base::Counted::AudioStreams> counted;
     AudioHandle handle = 0;
     WavData wav;                  // points into the caller's memory
     std::size_t position = 0;     // bytes of wav.samples handed on so far
@@ -31,13 +33,12 @@ struct Stream
     std::size_t convertedFrames = 0;       // ... how many the whole file makes ...
     std::size_t emittedFrames = 0;         // ... and how many have been played
 
-    Stream() { ++liveStreams; }
+    Stream() = default;
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
     ~Stream()
     {
-        --liveStreams;
         if (converter)
             SDL_FreeAudioStream(converter);
     }
@@ -98,6 +99,7 @@ struct Stream
 
 struct Device
 {
+    base::LiveCount<base::Counted::AudioDevices> counted;
     SDL_AudioDeviceID id = 0;
     SDL_AudioSpec spec{};
     std::vector<Uint8> scratch;
@@ -186,6 +188,20 @@ public:
 private:
     SDL_AudioDeviceID id;
 };
+
+// Changes the stream behind `handle` while the audio thread is kept out.
+template <class Change>
+bool changeStream(AudioHandle handle, Change&& change)
+{
+    if (!device)
+        return fail(kAudioErrorBadHandle);
+    DeviceLock lock(device->id);
+    Stream* stream = device->find(handle);
+    if (!stream)
+        return fail(kAudioErrorBadHandle);
+    change(*stream);
+    return succeed();
+}
 
 } // namespace
 
@@ -280,28 +296,16 @@ AudioHandle BASS_StreamCreateFile(bool memory, const void* file, std::uint64_t o
 
 bool BASS_ChannelPlay(AudioHandle handle, bool restart)
 {
-    if (!device)
-        return fail(kAudioErrorBadHandle);
-    DeviceLock lock(device->id);
-    Stream* stream = device->find(handle);
-    if (!stream)
-        return fail(kAudioErrorBadHandle);
-    if (restart)
-        stream->rewind();
-    stream->playing = true;
-    return succeed();
+    return changeStream(handle, [restart](Stream& stream) {
+        if (restart)
+            stream.rewind();
+        stream.playing = true;
+    });
 }
 
 bool BASS_ChannelStop(AudioHandle handle)
 {
-    if (!device)
-        return fail(kAudioErrorBadHandle);
-    DeviceLock lock(device->id);
-    Stream* stream = device->find(handle);
-    if (!stream)
-        return fail(kAudioErrorBadHandle);
-    stream->playing = false;
-    return succeed();
+    return changeStream(handle, [](Stream& stream) { stream.playing = false; });
 }
 
 bool BASS_Free()
@@ -318,14 +322,4 @@ bool BASS_Free()
 int BASS_ErrorGetCode()
 {
     return lastError;
-}
-
-int openAudioDevices()
-{
-    return device ? 1 : 0;
-}
-
-int liveAudioStreams()
-{
-    return liveStreams;
 }

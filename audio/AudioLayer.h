@@ -54,8 +54,3 @@ bool BASS_Free();
 
 // The error code of the latest call on this thread.
 int BASS_ErrorGetCode();
-
-// What the layer holds now, for leak checks: open output devices (0 or 1) and
-// streams not yet freed.
-int openAudioDevices();
-int liveAudioStreams();

@@ -18,7 +18,7 @@ constexpr std::array<float, 4> kFrameAngles = {0.0f, 1.5707964f, 3.1415927f, -1.
 void BM_CrashFrameFrameGeneration(benchmark::State& state)
 {
     std::array<std::vector<float>, 4> floats;
-    std::array<growth::BranchBuffer, 4> buffers;
+    std::array<branching::BranchBuffer, 4> buffers;
     for (std::size_t i = 0; i < 4; ++i) {
         floats[i].resize(static_cast<std::size_t>(BranchFrame::branchCapacity()));
         buffers[i] = {floats[i].data(), 0, BranchFrame::branchCapacity()};
@@ -31,8 +31,8 @@ void BM_CrashFrameFrameGeneration(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     int segments = 0;
-    for (const growth::BranchBuffer& b : buffers)
-        segments += b.used / growth::kFloatsPerSegment;
+    for (const branching::BranchBuffer& b : buffers)
+        segments += b.used / branching::kFloatsPerSegment;
     state.counters["segments"] = segments;
 }
 BENCHMARK(BM_CrashFrameFrameGeneration)->Unit(benchmark::kMicrosecond);

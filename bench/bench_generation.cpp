@@ -29,9 +29,9 @@ struct WorstFrame
 {
     std::vector<float> ground = RunningBranch::makeGround();
     std::vector<float> runningFloats = std::vector<float>(static_cast<std::size_t>(RunningBranch::branchCapacity()));
-    growth::BranchBuffer running{runningFloats.data(), 0, RunningBranch::branchCapacity()};
+    branching::BranchBuffer running{runningFloats.data(), 0, RunningBranch::branchCapacity()};
     std::array<std::vector<float>, 4> frameFloats;
-    std::array<growth::BranchBuffer, 4> frames;
+    std::array<branching::BranchBuffer, 4> frames;
     RunningBranchReplay runningReplay{RunningBranch::kLongestTime};
     std::vector<std::unique_ptr<BranchFrameReplay>> frameReplays;
 
@@ -70,17 +70,17 @@ struct WorstFrame
     int kept(float demoTime) const
     {
         int count = demoTime <= 70.0f ? running.kept : 0;
-        for (const growth::BranchBuffer& b : frames)
+        for (const branching::BranchBuffer& b : frames)
             count += b.kept;
-        return count / growth::kFloatsPerSegment;
+        return count / branching::kFloatsPerSegment;
     }
 
     int segments(float demoTime) const
     {
         int count = demoTime <= 70.0f ? running.used : 0;
-        for (const growth::BranchBuffer& b : frames)
+        for (const branching::BranchBuffer& b : frames)
             count += b.used;
-        return count / growth::kFloatsPerSegment;
+        return count / branching::kFloatsPerSegment;
     }
 };
 

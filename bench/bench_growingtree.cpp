@@ -22,15 +22,15 @@ struct Buffers
     GrowingTreePrivate tree;
     std::vector<float> treeFloats;
     std::vector<float> rootFloats;
-    growth::BranchBuffer roots;
+    branching::BranchBuffer roots;
 
     Buffers()
     {
-        tree.buffer.capacity = tree.countBranches(tree.depth) * growth::kFloatsPerSegment;
+        tree.buffer.capacity = tree.countBranches(tree.depth) * branching::kFloatsPerSegment;
         treeFloats.resize(static_cast<std::size_t>(tree.buffer.capacity));
         tree.buffer.vertices = treeFloats.data();
-        const int rootCapacity =
-            growth::countBranches(growth::BranchKind::GrowingRoots, GrowingRoots::kDepth) * growth::kFloatsPerSegment;
+        const int rootCapacity = branching::countBranches(branching::BranchKind::GrowingRoots, GrowingRoots::kDepth) *
+                                 branching::kFloatsPerSegment;
         rootFloats.resize(static_cast<std::size_t>(rootCapacity));
         roots = {rootFloats.data(), 0, rootCapacity};
     }

@@ -16,13 +16,13 @@ void BM_RunningBranchFrameGeneration(benchmark::State& state)
 {
     const std::vector<float> ground = RunningBranch::makeGround();
     std::vector<float> floats(static_cast<std::size_t>(RunningBranch::branchCapacity()));
-    growth::BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
+    branching::BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
     for (auto _ : state) {
         RunningBranch::generateFrame(buffer, ground, kLastSecond);
         benchmark::DoNotOptimize(floats.data());
         benchmark::ClobberMemory();
     }
-    state.counters["segments"] = buffer.used / growth::kFloatsPerSegment;
+    state.counters["segments"] = buffer.used / branching::kFloatsPerSegment;
 }
 BENCHMARK(BM_RunningBranchFrameGeneration)->Unit(benchmark::kMicrosecond);
 

@@ -1,17 +1,9 @@
-# The music: the audio layer's SDL2 dependency, the soundtrack composer, the
-# generated WAV and the resource that compiles it into the program.
+# The music: the audio layer's SDL2 dependency, the WAV the composer
+# (tools/composer) writes and the resource that compiles it into the program.
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 target_link_libraries(umbrafen_core PUBLIC PkgConfig::SDL2)
-
-# The composer is a build tool: it links nothing of the program. It is always
-# optimised and never contracts a*b+c into FMA, so every build writes the same
-# bytes in the same few seconds, sanitizer builds included.
-file(GLOB UMBRAFEN_COMPOSER_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/audio/composer/*.cpp ${CMAKE_SOURCE_DIR}/audio/composer/*.h)
-add_executable(umbrafen-composer ${UMBRAFEN_COMPOSER_SOURCES})
-target_compile_options(umbrafen-composer PRIVATE ${UMBRAFEN_WARNINGS} -O2 -ffp-contract=off)
 
 set(UMBRAFEN_SOUNDTRACK ${CMAKE_BINARY_DIR}/umf.wav)
 add_custom_command(OUTPUT ${UMBRAFEN_SOUNDTRACK}

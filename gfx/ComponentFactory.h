@@ -13,8 +13,6 @@ public:
     ComponentFactory(const ComponentFactory&) = delete;
     ComponentFactory& operator=(const ComponentFactory&) = delete;
 
-    std::size_t size() const { return owned.size(); }
-
 private:
     std::list<ISceneComponent*> owned;
 };

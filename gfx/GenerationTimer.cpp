@@ -35,11 +35,6 @@ void GenerationTimer::setEnabled(bool on)
     measuredNanos = 0;
 }
 
-bool GenerationTimer::enabled()
-{
-    return timing;
-}
-
 std::int64_t GenerationTimer::takeNanos()
 {
     const std::int64_t measured = measuredNanos;

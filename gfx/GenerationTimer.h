@@ -19,7 +19,6 @@ public:
     GenerationTimer& operator=(const GenerationTimer&) = delete;
 
     static void setEnabled(bool on);
-    static bool enabled();
     // Nanoseconds measured since the last call, which starts the count anew.
     static std::int64_t takeNanos();
 

@@ -1,20 +1,13 @@
 #pragma once
 
+#include "base/LiveCounts.h"
+
 // Everything the demo draws: told a time in seconds, it draws itself for that
-// time with the current OpenGL state.
-class ISceneComponent
+// time with the current OpenGL state. (Counted for the leak checks only:
+// base/LiveCounts.h.)
+class ISceneComponent : private base::LiveCount<base::Counted::SceneComponents>
 {
 public:
-    ISceneComponent() noexcept { ++liveObjects; }
-    ISceneComponent(const ISceneComponent&) noexcept { ++liveObjects; }
-    ISceneComponent& operator=(const ISceneComponent&) = default;
-    virtual ~ISceneComponent() { --liveObjects; }
+    virtual ~ISceneComponent() = default;
     virtual void draw(float t) = 0;
-
-    // Scenes and components alive now: a surface that is gone leaves none
-    // behind. Objects are made and freed on the GUI thread only.
-    static int liveCount() { return liveObjects; }
-
-private:
-    static inline int liveObjects = 0;
 };

@@ -1,6 +1,8 @@
 #include "gfx/ShapeBuffers.h"
 
-#include "gfx/FastPaths.h"
+// Sections: making buffers | mapping | the vertex array and its draws |
+// filling the view | a disk over or across the view.
+
 #include "gfx/ShapeVertices.h"
 #include "gfx/ViewWindow.h"
 
@@ -181,14 +183,14 @@ void fillView(const ViewWindow& view)
         glDisable(GL_SCISSOR_TEST);
 }
 
-void VertexArray::drawDisk(int segments, float x, float y, float s, GLuint triangulation) const
+void VertexArray::drawDisk(const ViewWindow& view, int segments, float x, float y, float s,
+                           GLuint triangulation) const
 {
-    const ViewWindow view = currentViewWindow();
     if (view.insideDisk(x, y, inscribedRadius(segments, s))) {
         fillView(view);
         return;
     }
-    if (triangulation == 0 || !cullingEnabled()) {
+    if (triangulation == 0 || !view.isBounded()) {
         drawPlaced(GL_TRIANGLE_FAN, diskVertexCount(segments), x, y, s);
         return;
     }

@@ -37,9 +37,10 @@ GLuint createStreamBuffer(int floats);
 float* bindAndMap(GLuint name);
 void unmapBoundBuffer();
 
-// Drawing steps 1-3 on construction (bind, enable the vertex array, point it at
-// offset 0) and step 5 on destruction (disable, unbind), so every draw in between
-// reads `name`.
+// The vertex array over one buffer for as long as it lives: binds the buffer,
+// enables the vertex array and points it at offset 0 on construction, and
+// disables the vertex array and unbinds the buffer on destruction, so every
+// draw in between reads `name`.
 class VertexArray
 {
 public:
@@ -54,15 +55,16 @@ public:
     // Draws the unit shape moved to (x, y) and scaled by s, inside push/pop.
     void drawPlaced(GLenum mode, int count, float x, float y, float s) const;
     // Draws this unit disk buffer (a fan of `segments` rim segments) moved to
-    // (x, y) and scaled by s. When the fan covers the whole view it fills
-    // every pixel exactly once, as one rectangle over the view does: that
-    // rectangle is drawn instead, far cheaper in software GL than hundreds
-    // of thin triangles reaching across the view.
-    // With a triangulation buffer (createDiskTriangulationBuffer) and culling
-    // on, a disk that does not cover the view is drawn from it instead of as
-    // a fan: the same pixels, far fewer of them touched twice by thin
-    // triangles.
-    void drawDisk(int segments, float x, float y, float s, GLuint triangulation = 0) const;
+    // (x, y) and scaled by s, seen through `view` (gfx/ViewWindow.h). When
+    // the fan covers the whole view it fills every pixel exactly once, as one
+    // rectangle over the view does: that rectangle is drawn instead, far
+    // cheaper in software GL than hundreds of thin triangles reaching across
+    // the view.
+    // With a triangulation buffer (createDiskTriangulationBuffer) and a
+    // bounded view, a disk that does not cover the view is drawn from it
+    // instead of as a fan: the same pixels, far fewer of them touched twice
+    // by thin triangles.
+    void drawDisk(const ViewWindow& view, int segments, float x, float y, float s, GLuint triangulation = 0) const;
 };
 
 // Paints the whole view in the current colour and GL state, as a rectangle

@@ -12,7 +12,7 @@
 // stored, though, packed from the start of the memory: `kept` floats of them.
 // With the default window (everywhere) the two counts are equal.
 
-namespace growth {
+namespace branching {
 
 constexpr int kFloatsPerSegment = 4;
 
@@ -62,4 +62,4 @@ struct BranchBuffer
     int vertexCount() const { return kept / 2; }
 };
 
-} // namespace growth
+} // namespace branching

@@ -1,24 +1,10 @@
 #include "growth/BranchGenerator.h"
 
-#include <algorithm>
 #include <cmath>
 
-namespace growth {
+namespace branching {
 
 namespace {
-
-// The length factor 1 + 0.2 r, kept within [0.5, 1.5]; double precision.
-constexpr double kLengthSpread = 0.2;
-constexpr double kShortestFactor = 0.5;
-constexpr double kLongestFactor = 1.5;
-// The continuation of the random-turning kinds turns by 0.2 r.
-constexpr double kContinuationTurn = 0.2;
-
-// The tree's sway: amplitude and angular rates (rad/s) of its three children.
-constexpr double kSwayAmplitude = 0.05;
-constexpr double kFirstSwayRate = 0.76543;
-constexpr double kSecondSwayRate = 0.9132;
-constexpr double kContinuationSwayRate = 1.2132;
 
 struct Generation
 {
@@ -55,9 +41,7 @@ void grow(const Generation& g, int level, float growth, float x, float y, float 
         }
 
         // Length factor in double precision, the scaled length rounded to float.
-        const double r = g.draw();
-        const double factor = std::min(std::max(1.0 + kLengthSpread * r, kShortestFactor), kLongestFactor);
-        length = static_cast<float>(static_cast<double>(length) * factor);
+        length = static_cast<float>(static_cast<double>(length) * lengthFactor(g.draw()));
 
         const float dx = c * length;
         const float dy = s * length;
@@ -88,13 +72,6 @@ void grow(const Generation& g, int level, float growth, float x, float y, float 
     }
 }
 
-double sway(const BranchVariant& variant, float time, double rate)
-{
-    if (!variant.swaysWithTime)
-        return 0.0;
-    return kSwayAmplitude * std::sin(static_cast<double>(time) * rate);
-}
-
 } // namespace
 
 int countBranches(BranchKind kind, int n)
@@ -113,10 +90,10 @@ void generateBranches(BranchKind kind, BranchBuffer& buffer, float time, int lev
     const Generation g{variant,
                        buffer,
                        draw,
-                       sway(variant, time, kFirstSwayRate),
-                       sway(variant, time, kSecondSwayRate),
-                       sway(variant, time, kContinuationSwayRate)};
+                       swayOffset(variant, time, kFirstSwayRate),
+                       swayOffset(variant, time, kSecondSwayRate),
+                       swayOffset(variant, time, kContinuationSwayRate)};
     grow(g, level, growth, x, y, angle, length);
 }
 
-} // namespace growth
+} // namespace branching

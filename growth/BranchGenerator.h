@@ -14,7 +14,7 @@
 //   void RunningBranch::generateBranches(int level, float growth, float x, float y,
 //                                        float angle, float length)
 //   {
-//       growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f,
+//       branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f,
 //                                level, growth, x, y, angle, length);
 //   }
 //
@@ -43,10 +43,12 @@
 #include "gfx/Random.h"
 #include "growth/BranchBuffer.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 
-namespace growth {
+namespace branching {
 
 enum class BranchKind { GrowingTree, GrowingRoots, RunningBranch, BranchFrame };
 
@@ -81,6 +83,35 @@ constexpr const BranchVariant& branchVariant(BranchKind kind)
     return kBranchVariants[static_cast<std::size_t>(kind)];
 }
 
+// What every branch's arithmetic shares, defined here once for the generator
+// and its replay (growth/replay/): the length factor 1 + 0.2 r kept within
+// [0.5, 1.5], the continuation's turn of 0.2 r for the kinds that turn it at
+// random, and the tree's sway, an offset of amplitude 0.05 added to each
+// child's angle at its own rate (rad/s). All in double precision.
+constexpr double kLengthSpread = 0.2;
+constexpr double kShortestFactor = 0.5;
+constexpr double kLongestFactor = 1.5;
+constexpr double kContinuationTurn = 0.2;
+constexpr double kSwayAmplitude = 0.05;
+constexpr double kFirstSwayRate = 0.76543;
+constexpr double kSecondSwayRate = 0.9132;
+constexpr double kContinuationSwayRate = 1.2132;
+
+// A branch's length factor from its draw r.
+inline double lengthFactor(double r)
+{
+    return std::min(std::max(1.0 + kLengthSpread * r, kShortestFactor), kLongestFactor);
+}
+
+// The offset a child's angle sways by at `time` (seconds) at `rate`: zero for
+// the kinds that do not sway.
+inline double swayOffset(const BranchVariant& variant, float time, double rate)
+{
+    if (!variant.swaysWithTime)
+        return 0.0;
+    return kSwayAmplitude * std::sin(static_cast<double>(time) * rate);
+}
+
 // Where the normal draws come from: rndn() in the program; tests put in a
 // source of known values.
 using NormalDraw = float (*)();
@@ -96,4 +127,4 @@ int countBranches(BranchKind kind, int n);
 void generateBranches(BranchKind kind, BranchBuffer& buffer, float time, int level, float growth, float x, float y,
                       float angle, float length, NormalDraw draw = rndn);
 
-} // namespace growth
+} // namespace branching

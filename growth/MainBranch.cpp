@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-namespace growth {
+namespace branching {
 
 namespace {
 
-constexpr float kLengthSpread = 0.4f;
-constexpr float kShortestFactor = 0.2f;
-constexpr float kLongestFactor = 2.0f;
+constexpr float kMainLengthSpread = 0.4f;
+constexpr float kMainShortestFactor = 0.2f;
+constexpr float kMainLongestFactor = 2.0f;
 constexpr double kWalkTurn = 0.2;
 constexpr float kSpeed = 1.2f;          // world units per second ...
 constexpr float kNominalLength = 0.15f;  // ... in segments of this length
@@ -17,7 +17,7 @@ constexpr float kNominalLength = 0.15f;  // ... in segments of this length
 
 float mainSegmentLength(float r, float length)
 {
-    return std::min(std::max(1.0f + kLengthSpread * r, kShortestFactor), kLongestFactor) * length;
+    return std::min(std::max(1.0f + kMainLengthSpread * r, kMainShortestFactor), kMainLongestFactor) * length;
 }
 
 float walkedAngle(float angle, float r)
@@ -31,4 +31,4 @@ float mainBranchBudget(float t)
     return (kSpeed * t) / kNominalLength;
 }
 
-} // namespace growth
+} // namespace branching

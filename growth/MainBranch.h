@@ -26,7 +26,7 @@
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
 
-namespace growth {
+namespace branching {
 
 struct SegmentDirection
 {
@@ -85,4 +85,4 @@ void generateMainBranch(BranchBuffer& buffer, const Steps& steps, int level, flo
     }
 }
 
-} // namespace growth
+} // namespace branching

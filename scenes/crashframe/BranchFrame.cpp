@@ -1,11 +1,9 @@
 #include "scenes/crashframe/BranchFrame.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
-#include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/ViewWindow.h"
+#include "growth/BranchLines.h"
 #include "growth/MainBranch.h"
 
 #include <cmath>
@@ -14,29 +12,29 @@
 
 namespace {
 
-constexpr float kSegmentLength = 0.15f;
 constexpr float kBend = 0.8f;  // per segment outside the unit circle
+constexpr branching::LineColour kLineColour = {1.0f, 1.0f, 1.0f, 0.75f};
 
 // ---------------------------------------------------------------------------
 // The branch frame's steps of the shared main-branch loop.
 
 struct FrameSteps
 {
-    growth::NormalDraw draw;
+    branching::NormalDraw draw;
     BranchFrame::UniformDraw uniform;
-    growth::BranchBuffer& buffer;
+    branching::BranchBuffer& buffer;
     float time;
 
     float steer(float x, float y, float angle) const { return BranchFrame::bendAlongCircle(x, y, angle); }
 
     // Double precision of the widened angle, each rounded: unlike the running branch.
-    growth::SegmentDirection direction(float angle) const
+    branching::SegmentDirection direction(float angle) const
     {
         return {static_cast<float>(std::cos(static_cast<double>(angle))),
                 static_cast<float>(std::sin(static_cast<double>(angle)))};
     }
 
-    void growSideBranches(const growth::MainBranchStep& s) const
+    void growSideBranches(const branching::MainBranchStep& s) const
     {
         BranchFrame::placeSideBranches(s, time, uniform,
                                        [this](int level, float growth, float x, float y, float angle, float length) {
@@ -46,8 +44,8 @@ struct FrameSteps
 
     void grow(int level, float growth, float x, float y, float angle, float length) const
     {
-        growth::generateBranches(growth::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length,
-                                 draw);
+        branching::generateBranches(branching::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle,
+                                    length, draw);
     }
 };
 
@@ -58,8 +56,8 @@ struct FrameSteps
 
 int BranchFrame::branchCapacity()
 {
-    return growth::countBranches(growth::BranchKind::BranchFrame, kDepth) * kSegmentsPerBranch *
-           growth::kFloatsPerSegment;
+    return branching::countBranches(branching::BranchKind::BranchFrame, kDepth) * kSegmentsPerBranch *
+           branching::kFloatsPerSegment;
 }
 
 unsigned int BranchFrame::seedFor(float startAngle)
@@ -76,29 +74,29 @@ float BranchFrame::bendAlongCircle(float x, float y, float angle)
     return x * x + y * y > 1.0f ? angle + kBend : angle;
 }
 
-void BranchFrame::growMainBranch(growth::BranchBuffer& into, float time, int level, float growth, float x, float y,
-                                 float angle, float length, growth::NormalDraw normal, UniformDraw uniform)
+void BranchFrame::growMainBranch(branching::BranchBuffer& into, float time, int level, float growth, float x, float y,
+                                 float angle, float length, branching::NormalDraw normal, UniformDraw uniform)
 {
     const FrameSteps steps{normal, uniform, into, time};
-    growth::generateMainBranch(into, steps, level, growth, x, y, angle, length);
+    branching::generateMainBranch(into, steps, level, growth, x, y, angle, length);
 }
 
-void BranchFrame::generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal,
+void BranchFrame::generateFrame(branching::BranchBuffer& into, float startAngle, float t, branching::NormalDraw normal,
                                 UniformDraw uniform)
 {
     into.restart();
     gfx::srand(seedFor(startAngle));
-    growMainBranch(into, t, kDepth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
+    growMainBranch(into, t, kDepth, branching::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength, normal,
                    uniform);
 }
 
 // ---------------------------------------------------------------------------
 // The component.
 
-BranchFrame::BranchFrame(float angle)
-    : startAngle(angle), replay(angle, kLongestTime)
+BranchFrame::BranchFrame(float angle, const gfx::FastPaths& fastPaths)
+    : paths(fastPaths), startAngle(angle), replay(angle, kLongestTime)
 {
-    buffer.capacity = countBranches(depth) * segmentsPerBranch * growth::kFloatsPerSegment;
+    buffer.capacity = countBranches(depth) * segmentsPerBranch * branching::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
 }
 
@@ -106,12 +104,12 @@ BranchFrame::~BranchFrame() = default;
 
 int BranchFrame::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::BranchFrame, n);
+    return branching::countBranches(branching::BranchKind::BranchFrame, n);
 }
 
 void BranchFrame::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::BranchFrame, buffer, 0.0f, level, growth, x, y, angle, length);
 }
 
 void BranchFrame::generateMainBranch(int level, float growth, float x, float y, float angle, float length)
@@ -122,35 +120,13 @@ void BranchFrame::generateMainBranch(int level, float growth, float x, float y, 
 void BranchFrame::draw(float t)
 {
     time = t;
-
-    // Without a mapping nothing can be written: the frame draws no lines.
     // Lines that cannot reach the view are made but not stored.
-    buffer.begin(gfx::bindAndMap(bufferId), gfx::currentViewWindow());
-    if (buffer.vertices) {
-        {
-            const gfx::GenerationTimer timing;
-            if (!(gfx::replayEnabled() && replay.generate(buffer, t))) {
-                gfx::srand(seedFor(startAngle));
-                generateMainBranch(depth, growth::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
-            }
-        }
-        gfx::unmapBoundBuffer();
-        buffer.vertices = nullptr;
-    }
-
-    // Set up: smooth, translucent lines.
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Draw.
-    drawBranch();
-    // Switch off.
-    glDisable(GL_BLEND);
-    glDisable(GL_LINE_SMOOTH);
-}
-
-void BranchFrame::drawBranch()
-{
-    glColor4f(1.0f, 1.0f, 1.0f, 0.75f);
-    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
+    branching::regenerateLines(
+        bufferId, buffer, gfx::visibleWindow(paths), paths,
+        [this, t](branching::BranchBuffer& into) { return replay.generate(into, t); },
+        [this, t](branching::BranchBuffer&) {
+            gfx::srand(seedFor(startAngle));
+            generateMainBranch(depth, branching::mainBranchBudget(t), 0.0f, 0.0f, startAngle, kSegmentLength);
+        });
+    branching::drawSmoothLines(bufferId, buffer, kLineColour);
 }

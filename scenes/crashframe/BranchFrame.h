@@ -10,18 +10,19 @@
 // The generation is pure: generateFrame() writes one frame's branch into any
 // BranchBuffer, so tests and benchmarks run it on plain memory.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
 #include "growth/MainBranch.h"
+#include "scenes/crashframe/BranchFrameReplay.h"
 
 #include <cmath>
-#include "scenes/crashframe/BranchFrameReplay.h"
 
 class BranchFrame : public ISceneComponent
 {
 public:
-    explicit BranchFrame(float startAngle);  // needs a current GL context
+    BranchFrame(float startAngle, const gfx::FastPaths& paths);  // needs a current GL context
     ~BranchFrame() override;
     void draw(float t) override;
 
@@ -37,7 +38,7 @@ public:
     // only after the first subtree is complete. Shared by the straightforward
     // and the replayed generation.
     template <class Uniform, class Grow>
-    static void placeSideBranches(const growth::MainBranchStep& s, float time, Uniform&& uniform, Grow&& grow)
+    static void placeSideBranches(const branching::MainBranchStep& s, float time, Uniform&& uniform, Grow&& grow)
     {
         constexpr double kSideAngle = 0.4;
         constexpr double kSwayAmplitude = 0.2;
@@ -60,6 +61,8 @@ public:
 
     static constexpr int kDepth = 6;
     static constexpr int kSegmentsPerBranch = 10;
+    // The main branch's nominal segment length, for the generation and its replay.
+    static constexpr float kSegmentLength = 0.15f;
     // The crash frame scene's length: the latest local time a frame is drawn at.
     static constexpr float kLongestTime = 15.0f;
 
@@ -73,18 +76,18 @@ public:
     using UniformDraw = float (*)();
     // The main branch and its side branches appended to `into`; `time` drives
     // the sway. What generateMainBranch does on the component's own buffer.
-    static void growMainBranch(growth::BranchBuffer& into, float time, int level, float growth, float x, float y,
-                               float angle, float length, growth::NormalDraw normal = rndn, UniformDraw uniform = rnd);
+    static void growMainBranch(branching::BranchBuffer& into, float time, int level, float growth, float x, float y,
+                               float angle, float length, branching::NormalDraw normal = rndn,
+                               UniformDraw uniform = rnd);
     // One frame's branch into `into` from its start: srand(seed), then the
     // main branch with the budget of time t and its side branches.
-    static void generateFrame(growth::BranchBuffer& into, float startAngle, float t, growth::NormalDraw normal = rndn,
-                              UniformDraw uniform = rnd);
+    static void generateFrame(branching::BranchBuffer& into, float startAngle, float t,
+                              branching::NormalDraw normal = rndn, UniformDraw uniform = rnd);
 
 private:
-    void drawBranch();
-
+    const gfx::FastPaths paths;
     unsigned int bufferId = 0;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
+    branching::BranchBuffer buffer;  // vertices, used, capacity
     int depth = kDepth;
     int segmentsPerBranch = kSegmentsPerBranch;
     float startAngle = 0.0f;

@@ -1,16 +1,17 @@
 #include "scenes/crashframe/BranchFrameReplay.h"
 
-#include "growth/ExactTrig.h"
 #include "growth/MainBranch.h"
-#include "growth/ReplayBranches.h"
+#include "growth/replay/ExactTrig.h"
+#include "growth/replay/ReplayBranches.h"
+#include "growth/replay/ReplayLayout.h"
+#include "growth/replay/ReplayRun.h"
 #include "scenes/crashframe/BranchFrame.h"
 
 namespace {
 
-constexpr growth::BranchKind kKind = growth::BranchKind::BranchFrame;
+constexpr branching::BranchKind kKind = branching::BranchKind::BranchFrame;
 constexpr int kSideLevel = BranchFrame::kDepth - 1;
-constexpr int kSideDraws = growth::generationDrawCount(kKind, kSideLevel);
-constexpr float kSegmentLength = 0.15f;
+constexpr int kSideDraws = branching::generationDrawCount(kKind, kSideLevel);
 
 // The order of one main step's draws: the length, the first sway rate, the
 // first side branch, the second rate, the second side branch, the walk.
@@ -18,7 +19,7 @@ constexpr int kStepDraws = 4 + 2 * kSideDraws;
 constexpr int kFirstSideOffset = 2;
 constexpr int kSecondSideOffset = kFirstSideOffset + kSideDraws + 1;
 
-void recordStep(growth::DrawTape::Recorder& tape)
+void recordStep(branching::DrawTape::Recorder& tape)
 {
     tape.normal();
     tape.uniform();
@@ -28,23 +29,22 @@ void recordStep(growth::DrawTape::Recorder& tape)
     tape.normal();
 }
 
-
 // BranchFrame's steps of the main-branch loop, with the same operations, drawing from the tape.
 struct ReplaySteps
 {
-    growth::TapeDraw draw;
-    growth::ReplayBranches<kKind>& sides;
+    branching::TapeDraw draw;
+    branching::ReplayBranches<kKind>& sides;
     float time;
 
     float steer(float x, float y, float angle) const { return BranchFrame::bendAlongCircle(x, y, angle); }
 
-    growth::SegmentDirection direction(float angle) const
+    branching::SegmentDirection direction(float angle) const
     {
-        const growth::WidenedCosSin d = growth::widenedCosSin(angle);
+        const branching::WidenedCosSin d = branching::widenedCosSin(angle);
         return {d.c, d.s};
     }
 
-    void growSideBranches(const growth::MainBranchStep& s) const
+    void growSideBranches(const branching::MainBranchStep& s) const
     {
         BranchFrame::placeSideBranches(s, time, draw,
                                        [this](int level, float growth, float x, float y, float angle, float length) {
@@ -58,34 +58,28 @@ struct ReplaySteps
 BranchFrameReplay::BranchFrameReplay(float angle, float longest)
     : startAngle(angle)
 {
-    tape.record(BranchFrame::seedFor(startAngle), growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16),
-                recordStep);
+    tape.record(BranchFrame::seedFor(startAngle),
+                branching::mainBranchSteps(branching::mainBranchBudget(longest), 1 << 16), recordStep);
     // The side branches' continuation turns, step by step.
-    turns.reserve(static_cast<std::size_t>(tape.steps() * 2 * growth::continuationTurnCount(kKind, kSideLevel)));
+    turns.reserve(static_cast<std::size_t>(tape.steps() * 2 * branching::continuationTurnCount(kKind, kSideLevel)));
     for (int step = 0; step < tape.steps(); ++step) {
         const float* draws = tape.draws() + step * kStepDraws;
-        growth::collectContinuationTurns<kKind>(draws + kFirstSideOffset, kSideLevel, turns);
-        growth::collectContinuationTurns<kKind>(draws + kSecondSideOffset, kSideLevel, turns);
+        branching::collectContinuationTurns<kKind>(draws + kFirstSideOffset, kSideLevel, turns);
+        branching::collectContinuationTurns<kKind>(draws + kSecondSideOffset, kSideLevel, turns);
     }
 }
 
-bool BranchFrameReplay::generate(growth::BranchBuffer& buffer, float t) const
+bool BranchFrameReplay::generate(branching::BranchBuffer& buffer, float t) const
 {
-    buffer.restart();
-    const float budget = growth::mainBranchBudget(t);
-    const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
-    if (rndnSparePending() || steps > tape.steps())
+    const float budget = branching::mainBranchBudget(t);
+    const int steps = branching::startMainReplay(tape, buffer, budget);
+    if (steps < 0)
         return false;
-
     const float* next = tape.draws();
-    const growth::CosSinApprox* nextTurn = turns.data();
-    growth::ReplayBranches<kKind> sides(buffer, next, t, &nextTurn);
-    const ReplaySteps replay{growth::TapeDraw{next}, sides, t};
-    growth::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle, kSegmentLength);
-    if (growth::replayFellShort(buffer, sides.overflowed())) {
-        buffer.restart();
-        return false;
-    }
-    tape.restoreStateAfter(steps);
-    return true;
+    const branching::CosSinApprox* nextTurn = turns.data();
+    branching::ReplayBranches<kKind> sides(buffer, next, t, &nextTurn);
+    const ReplaySteps replay{branching::TapeDraw{next}, sides, t};
+    branching::generateMainBranch(buffer, replay, BranchFrame::kDepth, budget, 0.0f, 0.0f, startAngle,
+                                  BranchFrame::kSegmentLength);
+    return branching::finishReplay(tape, steps, buffer, sides.overflowed());
 }

@@ -3,19 +3,19 @@
 // A branch frame's generation replayed from its recorded draws.
 //
 // Caches: the values rndn() and rnd() return after the frame's seed, for every
-// main step the scene can reach (growth/DrawTape.h), recorded at construction,
-// and the cos and sin of the turn each continuation's draw makes (the rounding
-// of the trigonometry checks them, growth/ExactTrig.h).
+// main step the scene can reach (growth/replay/DrawTape.h), recorded at
+// construction, and the cos and sin of the turn each continuation's draw makes
+// (the rounding of the trigonometry checks them, growth/replay/ExactTrig.h).
 // Exact: the main branch runs the shared main-branch loop with the reference's
 // steering, side-branch angles and lengths, the side branches run the replay
-// generator (growth/ReplayBranches.h), and the random state is put where the
-// reference leaves it. Where it cannot stand in (a pending rndn() spare, more
+// generator (growth/replay/ReplayBranches.h), and the random state is put where
+// the reference leaves it. Where it cannot stand in (a pending rndn() spare, more
 // steps than recorded, a buffer that would fill up) generate() says so and the
 // component runs the reference.
 
 #include "growth/BranchBuffer.h"
-#include "growth/DrawTape.h"
-#include "growth/ExactTrig.h"
+#include "growth/replay/DrawTape.h"
+#include "growth/replay/ExactTrig.h"
 
 #include <vector>
 
@@ -29,12 +29,12 @@ public:
     // as BranchFrame's reference generation does after srand(seed), and leaves
     // the random state as that would. Returns false, with buffer.used = 0 and
     // the random state untouched, when the replay cannot stand in.
-    bool generate(growth::BranchBuffer& buffer, float t) const;
+    bool generate(branching::BranchBuffer& buffer, float t) const;
 
 private:
     float startAngle;
-    growth::DrawTape tape;
+    branching::DrawTape tape;
     // cos and sin of each side branch's continuation turns, in the order the
-    // replay looks them up (growth::collectContinuationTurns).
-    std::vector<growth::CosSinApprox> turns;
+    // replay looks them up (branching::collectContinuationTurns).
+    std::vector<branching::CosSinApprox> turns;
 };

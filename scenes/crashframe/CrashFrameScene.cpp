@@ -1,6 +1,5 @@
 #include "scenes/crashframe/CrashFrameScene.h"
 
-#include "gfx/FastPaths.h"
 #include "gfx/Gl.h"
 #include "gfx/ShapeVertices.h"
 #include "gfx/ViewWindow.h"
@@ -20,27 +19,25 @@ constexpr std::array<float, 4> kFrameAngles = {0.0f, 1.5707964f, 3.1415927f, -1.
 } // namespace
 
 // The explosion first, beneath the branches.
-CrashFrameScene::CrashFrameScene()
-    : components{std::shared_ptr<ISceneComponent>(new Explosion()),
-                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[0])),
-                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[1])),
-                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[2])),
-                 std::shared_ptr<ISceneComponent>(new BranchFrame(kFrameAngles[3]))}
+CrashFrameScene::CrashFrameScene(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths),
+      components{std::make_shared<Explosion>(paths), std::make_shared<BranchFrame>(kFrameAngles[0], paths),
+                 std::make_shared<BranchFrame>(kFrameAngles[1], paths),
+                 std::make_shared<BranchFrame>(kFrameAngles[2], paths),
+                 std::make_shared<BranchFrame>(kFrameAngles[3], paths)}
 {
 }
 
 CrashFrameScene::~CrashFrameScene() = default;
 
-gfx::HiddenRect CrashFrameScene::hiddenRegion(float t)
+gfx::HiddenRect CrashFrameScene::hiddenRegion(float t, const gfx::ViewWindow& view)
 {
     // The explosion comes first and its black disk is opaque: it hides the
     // square inside it, and the whole view once it covers it.
-    if (!gfx::cullingEnabled())
-        return gfx::kNothingHiddenRect;
-    if (Explosion::blackensView(t, gfx::currentViewWindow()))
-        return gfx::kAllHiddenRect;
+    if (Explosion::blackensView(t, view))
+        return gfx::kWholeViewHiddenRect;
     const float half = gfx::inscribedRadius(Explosion::kSegments, Explosion::radiusAt(t)) * kHalfSquareInCircle;
-    return half > 0.0f ? gfx::HiddenRect{-half, half, -half, half} : gfx::kNothingHiddenRect;
+    return half > 0.0f ? gfx::HiddenRect{-half, half, -half, half} : gfx::kEmptyHiddenRect;
 }
 
 void CrashFrameScene::draw(float t)
@@ -49,7 +46,7 @@ void CrashFrameScene::draw(float t)
     glPushMatrix();
     // Once the white disk covers the view, the branch lines over it cannot
     // change a pixel: the explosion alone draws the frame.
-    if (gfx::cullingEnabled() && Explosion::whitensView(t, gfx::currentViewWindow()))
+    if (Explosion::whitensView(t, gfx::visibleWindow(paths)))
         components.front()->draw(t);
     else
         drawComponents(components, t);

@@ -15,8 +15,8 @@ constexpr float kWhiteFadeIn = 0.4f;  // opaque after 2.5 s
 
 } // namespace
 
-Explosion::Explosion()
-    : diskBuffer(gfx::createUnitDiskBuffer(segments, gfx::Trig::Double)),
+Explosion::Explosion(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths), diskBuffer(gfx::createUnitDiskBuffer(segments, gfx::Trig::Double)),
       diskTriangles(gfx::createDiskTriangulationBuffer(segments))
 {
 }
@@ -46,21 +46,22 @@ bool Explosion::whitensView(float t, const gfx::ViewWindow& view)
 
 void Explosion::draw(float t)
 {
+    const gfx::ViewWindow view = gfx::visibleWindow(paths);
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    drawDisk(t);
+    drawDisk(t, view);
     if (t > kWhiteStart) {
         glColor4f(1.0f, 1.0f, 1.0f, whiteAlphaAt(t));
-        drawDisk(t);
+        drawDisk(t, view);
     }
 }
 
-void Explosion::drawDisk(float t)
+void Explosion::drawDisk(float t, const gfx::ViewWindow& view)
 {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     {
         const gfx::VertexArray disk(diskBuffer);
-        disk.drawDisk(segments, 0.0f, 0.0f, radiusAt(t), diskTriangles);
+        disk.drawDisk(view, segments, 0.0f, 0.0f, radiusAt(t), diskTriangles);
     }
     glDisable(GL_BLEND);
 }

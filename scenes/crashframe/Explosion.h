@@ -4,13 +4,14 @@
 // to radius 1.5 over the first 10/3 s, and from 10 s on a white disk of the
 // same size fading in over it until the view is white at 12.5 s.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "gfx/ViewWindow.h"
 
 class Explosion : public ISceneComponent
 {
 public:
-    Explosion();  // needs a current GL context
+    explicit Explosion(const gfx::FastPaths& paths);  // needs a current GL context
     ~Explosion() override;
     void draw(float t) override;
 
@@ -30,8 +31,9 @@ public:
     static bool whitensView(float t, const gfx::ViewWindow& view);
 
 private:
-    void drawDisk(float t);
+    void drawDisk(float t, const gfx::ViewWindow& view);
 
+    const gfx::FastPaths paths;
     int segments = kSegments;
     unsigned int diskBuffer = 0;
     unsigned int diskTriangles = 0;  // the disk's rim as few large triangles

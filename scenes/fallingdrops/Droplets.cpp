@@ -3,10 +3,10 @@
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
 #include "gfx/ViewWindow.h"
+#include "scenes/fallingdrops/RingCost.h"
 
 #include <array>
 #include <cstddef>
-#include <cstdlib>
 
 namespace {
 
@@ -15,7 +15,8 @@ constexpr float kRectangleHalfSize = 100.0f;
 
 } // namespace
 
-Droplets::Droplets()
+Droplets::Droplets(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     // Buffers first, then the drops: rectangle, ring, disk. The rims take
     // single-precision cosine and sine.
@@ -51,74 +52,36 @@ void Droplets::drawCircles()
 {
     // Each ring inverts the stencil where it lies, and inversions commute:
     // only the parity of the shapes over a pixel counts. A ring that misses
-    // the view does nothing. A ring is the disk of its outer rim less the disk
-    // of its inner rim (its hole), and the disk of its outer rim is the whole
-    // view less the ring twice its size, wherever that one's outer rim holds
-    // the view: so the ring may instead invert the whole view, its hole and
-    // the ring twice its size. Big rings mostly over the view fill far less
-    // that way, and every ring drawn that way shares one rectangle over the
-    // view (two cancel). Each ring goes the cheaper way, the rectangle's cost
-    // counted; the rims are the ring's own, vertex for vertex.
-    const gfx::ViewWindow view = gfx::currentViewWindow();
-    struct Choice
-    {
-        const Drop* drop;
-        float r;
-        gfx::RingCost cost;
-        bool flipped;
-    };
-    std::array<Choice, dropmotion::kDropCount> choices{};
-    std::size_t count = 0;
-    int flips = 0;
+    // the view does nothing; the others go the cheaper of two ways that leave
+    // the same parity (scenes/fallingdrops/RingCost.h), their rims the ring's
+    // own, vertex for vertex.
+    std::array<Ring, kMostRings> rings{};
+    int count = 0;
     for (const Drop& drop : drops) {
         const float r = dropmotion::ringRadius(drop.phase, time);
-        if (!(r > 0.0f) || count == choices.size())
-            continue;
-        const gfx::RingCost cost = gfx::ringCost(view, segments, drop.x, drop.y, r);
-        if (cost.reach == gfx::RingReach::Misses)
-            continue;
-        const bool flipped = cost.flipped >= 0 && cost.flipped < cost.direct;
-        choices[count++] = {&drop, r, cost, flipped};
-        flips += flipped ? 1 : 0;
+        if (r > 0.0f && count < kMostRings)
+            rings[static_cast<std::size_t>(count++)] = {drop.x, drop.y, r};
     }
-    if (flips % 2 == 1) {
-        // An odd count needs the rectangle, unless turning one ring the other
-        // way costs less than it.
-        Choice* cheapest = nullptr;
-        int least = gfx::kRingGridPoints;
-        for (std::size_t i = 0; i < count; ++i) {
-            const gfx::RingCost& c = choices[i].cost;
-            const int change = c.flipped < 0 ? gfx::kRingGridPoints : std::abs(c.direct - c.flipped);
-            if (change < least) {
-                least = change;
-                cheapest = &choices[i];
-            }
-        }
-        if (cheapest) {
-            cheapest->flipped = !cheapest->flipped;
-            flips += cheapest->flipped ? 1 : -1;
-        }
-    }
-
+    const gfx::ViewWindow view = gfx::visibleWindow(paths);
+    const RingWays ways = chooseRingWays(view, segments, rings, count);
+    const std::array<RingDraw, kMostRings>& draws = ways.draws;
     {
-        const gfx::VertexArray rings(ringBuffer);
-        for (std::size_t i = 0; i < count; ++i) {
-            const Choice& c = choices[i];
-            if (!c.flipped)
-                rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), c.drop->x, c.drop->y, c.r);
-            else if (c.cost.outerMeetsView)
-                rings.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), c.drop->x, c.drop->y, 2.0f * c.r);
+        const gfx::VertexArray ringShapes(ringBuffer);
+        for (int i = 0; i < ways.count; ++i) {
+            const RingDraw& d = draws[static_cast<std::size_t>(i)];
+            if (d.ringScale > 0.0f)
+                ringShapes.drawPlaced(GL_TRIANGLE_STRIP, gfx::ringVertexCount(segments), d.x, d.y, d.ringScale);
         }
     }
     {
-        const gfx::VertexArray disks(diskBuffer);
-        for (std::size_t i = 0; i < count; ++i) {
-            const Choice& c = choices[i];
-            if (c.flipped && c.cost.holeMeetsView)
-                disks.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), c.drop->x, c.drop->y, c.r);
+        const gfx::VertexArray holes(diskBuffer);
+        for (int i = 0; i < ways.count; ++i) {
+            const RingDraw& d = draws[static_cast<std::size_t>(i)];
+            if (d.holeScale > 0.0f)
+                holes.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), d.x, d.y, d.holeScale);
         }
     }
-    if (flips % 2 == 1)
+    if (ways.invertsView)
         glRectf(view.left, view.bottom, view.right, view.top);
 }
 

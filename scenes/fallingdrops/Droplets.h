@@ -3,6 +3,7 @@
 // Fifty drops that blink into existence, fall and leave expanding rings; the
 // rings are painted black wherever an odd number of them overlap.
 
+#include "gfx/FastPaths.h"
 #include "gfx/Gl.h"
 #include "gfx/ISceneComponent.h"
 #include "scenes/fallingdrops/DropMotion.h"
@@ -16,7 +17,7 @@ public:
 
     // Needs a current GL context. Reseeds the generator and draws the drops
     // from it, so it must run before the scenes that continue the sequence.
-    Droplets();
+    explicit Droplets(const gfx::FastPaths& paths);
     ~Droplets() override;
     void draw(float t) override;
 
@@ -26,6 +27,7 @@ public:
     void drawRectangle();
 
 private:
+    const gfx::FastPaths paths;
     std::vector<Drop> drops;
     // Released with the GL context, never one by one.
     GLuint ringBuffer = 0;

@@ -5,8 +5,8 @@
 #include <memory>
 
 // The drops' own draw does the zoom and scroll, so the scene adds no camera.
-FallingdropsScene::FallingdropsScene()
-    : components{std::make_shared<Droplets>()}
+FallingdropsScene::FallingdropsScene(const gfx::FastPaths& paths)
+    : components{std::make_shared<Droplets>(paths)}
 {
 }
 

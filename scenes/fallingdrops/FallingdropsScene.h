@@ -1,11 +1,12 @@
 #pragma once
 
+#include "gfx/FastPaths.h"
 #include "gfx/SceneComponents.h"
 
 class FallingdropsScene : public ISceneComponent
 {
 public:
-    FallingdropsScene();
+    explicit FallingdropsScene(const gfx::FastPaths& paths);
     ~FallingdropsScene() override;
     void draw(float t) override;
 

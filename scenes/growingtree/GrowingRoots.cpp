@@ -1,11 +1,9 @@
 #include "scenes/growingtree/GrowingRoots.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
-#include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "growth/BranchGenerator.h"
+#include "growth/BranchLines.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -17,12 +15,14 @@ constexpr unsigned int kSeed = 0;
 constexpr float kGrowthRate = 0.04f;  // full growth after 25 s, which the scene never reaches
 constexpr float kLength = 0.15f;
 constexpr float kDown = -1.5707964f;  // -pi/2 in single precision
+constexpr branching::LineColour kLineColour = {1.0f, 1.0f, 1.0f, 0.75f};
 
 } // namespace
 
-GrowingRoots::GrowingRoots()
+GrowingRoots::GrowingRoots(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
-    buffer.capacity = countBranches(depth) * growth::kFloatsPerSegment;
+    buffer.capacity = countBranches(depth) * branching::kFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
 }
 
@@ -30,21 +30,21 @@ GrowingRoots::~GrowingRoots() = default;
 
 int GrowingRoots::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::GrowingRoots, n);
+    return branching::countBranches(branching::BranchKind::GrowingRoots, n);
 }
 
 void GrowingRoots::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::GrowingRoots, buffer, 0.0f, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::GrowingRoots, buffer, 0.0f, level, growth, x, y, angle, length);
 }
 
-void GrowingRoots::generateRoots(growth::BranchBuffer& into, float rootTime)
+void GrowingRoots::generateRoots(branching::BranchBuffer& into, float rootTime)
 {
     into.restart();
     gfx::srand(kSeed);
     const float g = std::min(kGrowthRate * rootTime, 1.0f);
     const float growthValue = static_cast<float>(kDepth) * g;
-    growth::generateBranches(growth::BranchKind::GrowingRoots, into, 0.0f, kDepth, growthValue, 0.0f, 0.0f, kDown,
+    branching::generateBranches(branching::BranchKind::GrowingRoots, into, 0.0f, kDepth, growthValue, 0.0f, 0.0f, kDown,
                              kLength);
 }
 
@@ -53,7 +53,7 @@ GrowingRoots::Replay GrowingRoots::recordDraws()
     return Replay(kSeed, kDepth);
 }
 
-bool GrowingRoots::replayRoots(const Replay& replay, growth::BranchBuffer& into, float rootTime)
+bool GrowingRoots::replayRoots(const Replay& replay, branching::BranchBuffer& into, float rootTime)
 {
     const float g = std::min(kGrowthRate * rootTime, 1.0f);
     const float growthValue = static_cast<float>(kDepth) * g;
@@ -66,28 +66,10 @@ void GrowingRoots::draw(float t)
     if (rootTime < 0.0f)
         return;
 
-    // Without a mapping there is nothing to generate into: skip this frame.
-    buffer.vertices = gfx::bindAndMap(bufferId);
-    if (!buffer.vertices) {
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        return;
-    }
-    {
-        const gfx::GenerationTimer timing;
-        if (!(gfx::replayEnabled() && replayRoots(replay, buffer, rootTime)))
-            generateRoots(buffer, rootTime);
-    }
-    gfx::unmapBoundBuffer();
-    buffer.vertices = nullptr;
-
-    // Set up: smooth, translucent white lines.
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.75f);
-    // Draw.
-    gfx::drawBuffer(bufferId, GL_LINES, buffer.vertexCount());
-    // Switch off.
-    glDisable(GL_BLEND);
-    glDisable(GL_LINE_SMOOTH);
+    // Every segment is kept: the roots are not culled.
+    branching::regenerateLines(
+        bufferId, buffer, gfx::ViewWindow::everywhere(), paths,
+        [this, rootTime](branching::BranchBuffer& into) { return replayRoots(replay, into, rootTime); },
+        [rootTime](branching::BranchBuffer& into) { generateRoots(into, rootTime); });
+    branching::drawSmoothLines(bufferId, buffer, kLineColour);
 }

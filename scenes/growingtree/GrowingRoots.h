@@ -5,14 +5,15 @@
 // every 3.57 s, each continuation turning by a random angle. Regenerated every
 // frame into a streamed line buffer.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
-#include "growth/GenerationReplay.h"
+#include "growth/replay/GenerationReplay.h"
 
 class GrowingRoots : public ISceneComponent
 {
 public:
-    GrowingRoots();  // needs a current GL context
+    explicit GrowingRoots(const gfx::FastPaths& paths);  // needs a current GL context
     ~GrowingRoots() override;
     void draw(float t) override;
 
@@ -23,19 +24,20 @@ public:
     // root time `rootTime` (scene time - 4, at least 0) into `into`, from its
     // start. Always makes the same 2186 normal draws, so the roots keep their
     // shape from frame to frame and only grow.
-    static void generateRoots(growth::BranchBuffer& into, float rootTime);
+    static void generateRoots(branching::BranchBuffer& into, float rootTime);
     // The same from the draws `replay` recorded: writes what generateRoots
     // writes and leaves the random state as it does, or returns false (nothing
     // written) when the replay cannot stand in.
-    using Replay = growth::GenerationReplay<growth::BranchKind::GrowingRoots>;
+    using Replay = branching::GenerationReplay<branching::BranchKind::GrowingRoots>;
     static Replay recordDraws();
-    static bool replayRoots(const Replay& replay, growth::BranchBuffer& into, float rootTime);
+    static bool replayRoots(const Replay& replay, branching::BranchBuffer& into, float rootTime);
 
     static constexpr int kDepth = 7;
 
 private:
+    const gfx::FastPaths paths;
     unsigned int bufferId = 0;
     int depth = kDepth;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
+    branching::BranchBuffer buffer;  // vertices, used, capacity
     Replay replay = recordDraws();
 };

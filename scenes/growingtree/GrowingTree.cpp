@@ -1,21 +1,20 @@
 #include "scenes/growingtree/GrowingTree.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
-#include "gfx/Gl.h"
 #include "gfx/ShapeBuffers.h"
+#include "growth/BranchLines.h"
 #include "scenes/growingtree/GrowingTreePrivate.h"
 
 namespace {
 
 constexpr float kStart = 7.0f;  // scene seconds before the tree appears
+constexpr branching::LineColour kLineColour = {0.0f, 0.0f, 0.0f, 0.75f};
 
 } // namespace
 
-GrowingTree::GrowingTree()
-    : priv(new GrowingTreePrivate())
+GrowingTree::GrowingTree(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths), priv(new GrowingTreePrivate())
 {
-    priv->buffer.capacity = priv->countBranches(priv->depth) * growth::kFloatsPerSegment;
+    priv->buffer.capacity = priv->countBranches(priv->depth) * branching::kFloatsPerSegment;
     priv->bufferId = gfx::createStreamBuffer(priv->buffer.capacity);
 }
 
@@ -27,29 +26,12 @@ void GrowingTree::draw(float t)
     if (treeTime < 0.0f)
         return;
 
-    // Generate into the mapped buffer; without a mapping there is nothing to
-    // write into, so the tree sits this frame out.
-    priv->buffer.vertices = gfx::bindAndMap(priv->bufferId);
-    if (!priv->buffer.vertices) {
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        return;
-    }
-    {
-        const gfx::GenerationTimer timing;
-        if (!(gfx::replayEnabled() && priv->replayTree(treeTime)))
-            priv->generateTree(treeTime);
-    }
-    gfx::unmapBoundBuffer();
-    priv->buffer.vertices = nullptr;
-
-    // Set up: smooth, translucent black lines.
-    glEnable(GL_LINE_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.75f);
-    // Draw (the vertex array binds the buffer again and unbinds it after).
-    gfx::drawBuffer(priv->bufferId, GL_LINES, priv->buffer.vertexCount());
-    // Switch off.
-    glDisable(GL_BLEND);
-    glDisable(GL_LINE_SMOOTH);
+    // Every segment is kept: the tree is not culled. Its generation writes
+    // into its own buffer, which the mapping filled in.
+    GrowingTreePrivate& tree = *priv;
+    branching::regenerateLines(
+        tree.bufferId, tree.buffer, gfx::ViewWindow::everywhere(), paths,
+        [&tree, treeTime](branching::BranchBuffer&) { return tree.replayTree(treeTime); },
+        [&tree, treeTime](branching::BranchBuffer&) { tree.generateTree(treeTime); });
+    branching::drawSmoothLines(tree.bufferId, tree.buffer, kLineColour);
 }

@@ -4,6 +4,7 @@
 // middle of the horizon, level by level over 10 s, and sways until the scene
 // ends. Regenerated every frame into a streamed line buffer.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 
 #include <memory>
@@ -13,10 +14,11 @@ class GrowingTreePrivate;
 class GrowingTree : public ISceneComponent
 {
 public:
-    GrowingTree();  // needs a current GL context
+    explicit GrowingTree(const gfx::FastPaths& paths);  // needs a current GL context
     ~GrowingTree() override;
     void draw(float t) override;
 
 private:
+    const gfx::FastPaths paths;
     std::unique_ptr<GrowingTreePrivate> priv;
 };

@@ -50,17 +50,17 @@ bool GrowingTreePrivate::replayTree(float treeTime)
     return replay.generate(buffer, time, start.growthValue, 0.0f, 0.0f, kUp, start.topLength);
 }
 
-growth::GenerationReplay<growth::BranchKind::GrowingTree> GrowingTreePrivate::recordDraws()
+branching::GenerationReplay<branching::BranchKind::GrowingTree> GrowingTreePrivate::recordDraws()
 {
-    return growth::GenerationReplay<growth::BranchKind::GrowingTree>(kSeed, kDepth);
+    return branching::GenerationReplay<branching::BranchKind::GrowingTree>(kSeed, kDepth);
 }
 
 int GrowingTreePrivate::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::GrowingTree, n);
+    return branching::countBranches(branching::BranchKind::GrowingTree, n);
 }
 
 void GrowingTreePrivate::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::GrowingTree, buffer, time, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::GrowingTree, buffer, time, level, growth, x, y, angle, length);
 }

@@ -4,7 +4,7 @@
 // code: GrowingTree maps the buffer, lets this fill it and draws the result.
 
 #include "growth/BranchBuffer.h"
-#include "growth/GenerationReplay.h"
+#include "growth/replay/GenerationReplay.h"
 
 class GrowingTreePrivate
 {
@@ -25,9 +25,9 @@ public:
     unsigned int bufferId = 0;  // GL name of the branch buffer
     float time = 0.0f;          // tree time of the frame, drives the sway
     int depth = 4;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
-    growth::GenerationReplay<growth::BranchKind::GrowingTree> replay = recordDraws();
+    branching::BranchBuffer buffer;  // vertices, used, capacity
+    branching::GenerationReplay<branching::BranchKind::GrowingTree> replay = recordDraws();
 
 private:
-    static growth::GenerationReplay<growth::BranchKind::GrowingTree> recordDraws();
+    static branching::GenerationReplay<branching::BranchKind::GrowingTree> recordDraws();
 };

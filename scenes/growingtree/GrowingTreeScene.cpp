@@ -1,11 +1,11 @@
 #include "scenes/growingtree/GrowingTreeScene.h"
 
 #include "gfx/Gl.h"
-#include "gfx/ViewWindow.h"
 #include "scenes/growingtree/Ground.h"
 #include "scenes/growingtree/GrowingRoots.h"
 #include "scenes/growingtree/GrowingTree.h"
 #include "scenes/growingtree/Sky.h"
+#include "scenes/growingtree/SkyAboveHorizon.h"
 
 namespace {
 
@@ -32,23 +32,22 @@ GrowingTreeScene::Camera GrowingTreeScene::cameraAt(float t)
 }
 
 // Sky first: its constructor continues the random sequence the drops began.
-GrowingTreeScene::GrowingTreeScene()
-    : components{std::shared_ptr<ISceneComponent>(new Sky()), std::shared_ptr<ISceneComponent>(new Ground()),
-                 std::shared_ptr<ISceneComponent>(new GrowingTree()),
-                 std::shared_ptr<ISceneComponent>(new GrowingRoots())}
+GrowingTreeScene::GrowingTreeScene(const gfx::FastPaths& paths)
+    : components{std::make_shared<SkyAboveHorizon>(paths), std::make_shared<Ground>(),
+                 std::make_shared<GrowingTree>(paths), std::make_shared<GrowingRoots>(paths)}
 {
 }
 
 GrowingTreeScene::~GrowingTreeScene() = default;
 
-gfx::HiddenRect GrowingTreeScene::hiddenRegion(float t)
+gfx::HiddenRect GrowingTreeScene::hiddenRegion(float t, const gfx::ViewWindow& view)
 {
     const Camera camera = cameraAt(t);
     const Ground::Extent ground = Ground::extent();
     const float x = camera.slides ? camera.x : 0.0f;
     const float y = camera.rises ? camera.y : 0.0f;
-    if (!gfx::rectangleHidesViewBelowTop(ground.left + x, ground.right + x, ground.bottom + y, ground.top + y))
-        return gfx::kNothingHiddenRect;
+    if (!gfx::rectangleHidesViewBelowTop(view, ground.left + x, ground.right + x, ground.bottom + y, ground.top + y))
+        return gfx::kEmptyHiddenRect;
     // While the sky box is opaque it continues the ground upwards, edge to
     // edge: together they hide what lies below the box's top.
     constexpr Sky::Extent box = Sky::kBoxExtent;
@@ -56,7 +55,8 @@ gfx::HiddenRect GrowingTreeScene::hiddenRegion(float t)
                       box.right == Ground::extent().right,
                   "the sky box continues the ground");
     const bool boxOpaque = t >= 0.0f && Sky::boxAt(t).alpha == 1.0f;
-    if (boxOpaque && gfx::rectangleHidesViewBelowTop(ground.left + x, ground.right + x, ground.bottom + y, box.top + y))
+    if (boxOpaque &&
+        gfx::rectangleHidesViewBelowTop(view, ground.left + x, ground.right + x, ground.bottom + y, box.top + y))
         return gfx::hiddenBelow(box.top + y);
     return gfx::hiddenBelow(ground.top + y);
 }
@@ -69,24 +69,6 @@ void GrowingTreeScene::draw(float t)
         glTranslatef(0.0f, camera.y, 0.0f);
     if (camera.slides)
         glTranslatef(camera.x, 0.0f, 0.0f);
-
-    // The sky comes first; what of it lies below the horizon, the ground
-    // drawn next paints over.
-    auto component = components.begin();
-    {
-        const Ground::Extent ground = Ground::extent();
-        const bool hides = gfx::rectangleHidesViewBelowTop(ground.left, ground.right, ground.bottom, ground.top);
-        // A height gives at most one part of the view to draw.
-        gfx::ScissorOutside visible(hides ? gfx::hiddenBelow(ground.top) : gfx::kNothingHiddenRect);
-        std::shared_ptr<ISceneComponent> sky = *component++;
-        if (!visible.hidesAll()) {
-            visible.select(0);
-            sky->draw(t);
-        }
-    }
-    for (; component != components.end(); ++component) {
-        std::shared_ptr<ISceneComponent> next = *component;
-        next->draw(t);
-    }
+    drawComponents(components, t);
     glPopMatrix();
 }

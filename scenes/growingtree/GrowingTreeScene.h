@@ -4,8 +4,9 @@
 // roots. The whole picture rises into view over the first 5 s and slides off to
 // the left from 17.7 s.
 
+#include "gfx/FastPaths.h"
+#include "gfx/HiddenRect.h"
 #include "gfx/SceneComponents.h"
-#include "gfx/ViewWindow.h"
 
 class GrowingTreeScene : public ISceneComponent
 {
@@ -24,10 +25,10 @@ public:
     // The part of the view the scene at local time t paints over, whatever
     // was drawn before it: below the ground's top edge while the opaque
     // ground spans the view's width and reaches below it, and below the sky
-    // box's top while the box is opaque too (see gfx/ViewWindow.h).
-    static gfx::HiddenRect hiddenRegion(float t);
+    // box's top while the box is opaque too (gfx/HiddenRect.h).
+    static gfx::HiddenRect hiddenRegion(float t, const gfx::ViewWindow& view);
 
-    GrowingTreeScene();  // needs a current GL context
+    explicit GrowingTreeScene(const gfx::FastPaths& paths);  // needs a current GL context
     ~GrowingTreeScene() override;
     void draw(float t) override;
 

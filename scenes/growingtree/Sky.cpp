@@ -3,7 +3,8 @@
 #include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
-#include "gfx/SkyLayers.h"
+#include "gfx/ViewWindow.h"
+#include "scenes/shared/Sun.h"
 
 #include <algorithm>
 
@@ -29,7 +30,8 @@ constexpr float kDiskColour[4] = {0.6f, 0.6f, 0.1f, 0.45f};
 
 } // namespace
 
-Sky::Sky()
+Sky::Sky(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     rectangleBuffer = gfx::createRectangleBuffer(1.0f);
     diskBuffer = gfx::createUnitDiskBuffer(segments, gfx::Trig::Double);
@@ -53,7 +55,7 @@ void Sky::draw(float t)
     drawSun();
 }
 
-gfx::SkyBand Sky::boxAt(float t)
+sky::SkyBand Sky::boxAt(float t)
 {
     const float u = t - kBoxStart;
     const float fadeIn = std::clamp(std::min(kBoxFadeIn * u, 1.0f), 0.0f, 1.0f);
@@ -71,11 +73,12 @@ void Sky::drawSkyBox()
 {
     if (time - kBoxStart < 0.0f)
         return;
-    gfx::drawSkyBand(boxAt(time), [this]() { drawRectangle(); });
+    sky::drawSkyBand(boxAt(time), [this]() { drawRectangle(); });
 }
 
 void Sky::drawDisks()
 {
+    const gfx::ViewWindow view = gfx::visibleWindow(paths);
     glEnable(GL_BLEND);
     glColor4f(kDiskColour[0], kDiskColour[1], kDiskColour[2], kDiskColour[3]);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -85,7 +88,7 @@ void Sky::drawDisks()
             const float r = time * kDiskGrowth + drop.phase;
             if (r < 0.0f)
                 continue;
-            disk.drawDisk(segments, -drop.x, -drop.y, r, diskTriangles);
+            disk.drawDisk(view, segments, -drop.x, -drop.y, r, diskTriangles);
         }
     }
     glDisable(GL_BLEND);
@@ -93,7 +96,7 @@ void Sky::drawDisks()
 
 void Sky::drawSun()
 {
-    gfx::drawSun(time, diskBuffer, segments);
+    sky::drawSun(time, diskBuffer, segments);
 }
 
 void Sky::drawRectangle()

@@ -4,8 +4,9 @@
 // over the upper half that fades in from 6 s and out at 17 s, ten translucent
 // yellow disks growing from the middle of the horizon, and the sun on its arc.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
-#include "gfx/SkyLayers.h"
+#include "scenes/shared/SkyBand.h"
 
 #include <vector>
 
@@ -21,7 +22,7 @@ public:
 
     // Needs a current GL context. Draws ten rnd() values without reseeding:
     // in the demo they continue the sequence the drops started.
-    Sky();
+    explicit Sky(const gfx::FastPaths& paths);
     ~Sky() override;
     void draw(float t) override;
 
@@ -29,7 +30,7 @@ public:
 
     // The sky box at local time t: its colour and opacity, and its extent in
     // the scene's coordinates (the upper half of the unit square).
-    static gfx::SkyBand boxAt(float t);
+    static sky::SkyBand boxAt(float t);
     struct Extent
     {
         float left, right, bottom, top;
@@ -42,6 +43,7 @@ private:
     void drawSun();
     void drawRectangle();
 
+    const gfx::FastPaths paths;
     std::vector<Drop> drops;
     unsigned int diskBuffer = 0;
     unsigned int diskTriangles = 0;  // the disk's rim as few large triangles

@@ -1,27 +1,21 @@
 #include "scenes/runningoff/RunningBranch.h"
 
-#include "gfx/FastPaths.h"
-#include "gfx/GenerationTimer.h"
 #include "gfx/Gl.h"
 #include "gfx/Random.h"
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
 #include "gfx/ViewWindow.h"
+#include "growth/BranchLines.h"
 #include "growth/MainBranch.h"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 
-// Sections: the main branch's steps | pure pieces | construction | the frame | drawing.
+// Sections: the side branches generated | pure pieces | construction | the frame | drawing.
 
 namespace {
 
-constexpr unsigned int kSeed = 0;
-constexpr float kStartX = 0.0f;
-constexpr float kStartY = -0.2f;
-constexpr float kStartAngle = -1.3f;
-constexpr float kSegmentLength = 0.15f;
 constexpr int kGrowthFloatsPerSegment = 8;  // the capacity's third factor
 
 constexpr float kGroundLeft = 1.0f;
@@ -43,33 +37,17 @@ constexpr std::array<GLdouble, 4> kClipRightOfTwo = {-1.0, 0.0, 0.0, 2.0};
 
 
 // ---------------------------------------------------------------------------
-// The running branch's steps of the shared main-branch loop.
+// The side branches of the straightforward generation.
 
-struct RunningSteps
+struct GeneratedSides
 {
-    growth::NormalDraw draw;
-    growth::BranchBuffer& buffer;
-    const std::vector<float>& ground;
-    float time;
-
-    float steer(float x, float y, float angle) const
-    {
-        return RunningBranch::steerTowardsGround(angle, y - RunningBranch::groundHeightAt(ground, x));
-    }
-
-    // Single precision, unlike the branch frame.
-    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
-
-    void growSideBranches(const growth::MainBranchStep& s) const
-    {
-        RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
-                                                         float length) { grow(level, growth, x, y, angle, length); });
-    }
+    branching::BranchBuffer& buffer;
+    branching::NormalDraw draw;
 
     void grow(int level, float growth, float x, float y, float angle, float length) const
     {
-        growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length,
-                                 draw);
+        branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle,
+                                    length, draw);
     }
 };
 
@@ -80,7 +58,7 @@ struct RunningSteps
 
 int RunningBranch::branchCapacity()
 {
-    return growth::countBranches(growth::BranchKind::RunningBranch, kDepth) * kSegmentsPerBranch *
+    return branching::countBranches(branching::BranchKind::RunningBranch, kDepth) * kSegmentsPerBranch *
            kGrowthFloatsPerSegment;
 }
 
@@ -129,27 +107,29 @@ float RunningBranch::cameraOffset(float t)
     return c > 0.0f ? kCameraSpeed * c : 0.0f;
 }
 
-void RunningBranch::growMainBranch(growth::BranchBuffer& into, const std::vector<float>& ground, float time,
+void RunningBranch::growMainBranch(branching::BranchBuffer& into, const std::vector<float>& ground, float time,
                                    int level, float growth, float x, float y, float angle, float length,
-                                   growth::NormalDraw draw)
+                                   branching::NormalDraw draw)
 {
-    const RunningSteps steps{draw, into, ground, time};
-    growth::generateMainBranch(into, steps, level, growth, x, y, angle, length);
+    GeneratedSides sides{into, draw};
+    const MainSteps<branching::NormalDraw, GeneratedSides> steps{draw, sides, ground, time};
+    branching::generateMainBranch(into, steps, level, growth, x, y, angle, length);
 }
 
-void RunningBranch::generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
-                                  growth::NormalDraw draw)
+void RunningBranch::generateFrame(branching::BranchBuffer& into, const std::vector<float>& ground, float t,
+                                  branching::NormalDraw draw)
 {
     into.restart();
     gfx::srand(kSeed);
-    growMainBranch(into, ground, t, kDepth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
+    growMainBranch(into, ground, t, kDepth, branching::mainBranchBudget(t), kStartX, kStartY, kStartAngle,
                    kSegmentLength, draw);
 }
 
 // ---------------------------------------------------------------------------
 // Construction.
 
-RunningBranch::RunningBranch()
+RunningBranch::RunningBranch(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     buffer.capacity = countBranches(depth) * segmentsPerBranch * kGrowthFloatsPerSegment;
     bufferId = gfx::createStreamBuffer(buffer.capacity);
@@ -162,12 +142,12 @@ RunningBranch::~RunningBranch() = default;
 
 int RunningBranch::countBranches(int n) const
 {
-    return growth::countBranches(growth::BranchKind::RunningBranch, n);
+    return branching::countBranches(branching::BranchKind::RunningBranch, n);
 }
 
 void RunningBranch::generateBranches(int level, float growth, float x, float y, float angle, float length)
 {
-    growth::generateBranches(growth::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length);
+    branching::generateBranches(branching::BranchKind::RunningBranch, buffer, 0.0f, level, growth, x, y, angle, length);
 }
 
 void RunningBranch::generateMainBranch(int level, float growth, float x, float y, float angle, float length)
@@ -184,22 +164,16 @@ void RunningBranch::draw(float t)
         return;
     time = t;
 
-    // Without a mapping the branch cannot be written: this frame shows the ground only.
     // Lines that cannot reach the view (most of the branch, once it has run
     // on past the left edge) are made but not stored. The lines are drawn
     // panned by the camera offset.
-    buffer.begin(gfx::bindAndMap(bufferId), gfx::currentViewWindow().movedBy(cameraOffset(t), 0.0f));
-    if (buffer.vertices) {
-        {
-            const gfx::GenerationTimer timing;
-            if (!(gfx::replayEnabled() && replay.generate(buffer, groundVertices, t))) {
-                gfx::srand(kSeed);
-                generateMainBranch(depth, growth::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
-            }
-        }
-        gfx::unmapBoundBuffer();
-        buffer.vertices = nullptr;
-    }
+    branching::regenerateLines(
+        bufferId, buffer, gfx::visibleWindow(paths).movedBy(cameraOffset(t), 0.0f), paths,
+        [this, t](branching::BranchBuffer& into) { return replay.generate(into, groundVertices, t); },
+        [this, t](branching::BranchBuffer&) {
+            gfx::srand(kSeed);
+            generateMainBranch(depth, branching::mainBranchBudget(t), kStartX, kStartY, kStartAngle, kSegmentLength);
+        });
 
     glPushMatrix();
     glTranslatef(cameraOffset(t), 0.0f, 0.0f);

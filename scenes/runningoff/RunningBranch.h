@@ -10,6 +10,7 @@
 // The generation is pure: generateFrame() writes one frame's branch into any
 // BranchBuffer, so tests and benchmarks run it on plain memory.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
@@ -22,7 +23,7 @@
 class RunningBranch : public ISceneComponent
 {
 public:
-    RunningBranch();  // needs a current GL context
+    explicit RunningBranch(const gfx::FastPaths& paths);  // needs a current GL context
     ~RunningBranch() override;
     void draw(float t) override;
 
@@ -32,21 +33,33 @@ public:
 
     // --- Pure pieces, no GL ---
 
-    // Places one main step's four side branches and hands each to `grow`
-    // (level, growth, x, y, angle, length): three rising a quarter, half and
-    // three quarters along, swaying with budget and time, one falling two
-    // thirds along. Shared by the straightforward and the replayed generation.
+    // The frame's main branch: reseeded with kSeed, it starts at (kStartX,
+    // kStartY) heading kStartAngle, in nominal segments of kSegmentLength.
+    // Shared by the straightforward and the replayed generation, as is all
+    // that follows.
+    static constexpr unsigned int kSeed = 0;
+    static constexpr float kStartX = 0.0f;
+    static constexpr float kStartY = -0.2f;
+    static constexpr float kStartAngle = -1.3f;
+    static constexpr float kSegmentLength = 0.15f;
+
+    // Places one main step's kSideBranchesPerStep side branches and hands each
+    // to `grow` (level, growth, x, y, angle, length): three rising a quarter,
+    // half and three quarters along, swaying with budget and time, one falling
+    // two thirds along.
+    static constexpr int kSideBranchesPerStep = 4;
     template <class Grow>
-    static void placeSideBranches(const growth::MainBranchStep& s, float time, Grow&& grow)
+    static void placeSideBranches(const branching::MainBranchStep& s, float time, Grow&& grow)
     {
         constexpr double kHalfPi = 1.5707963267948966;
         constexpr double kQuarterPi = 0.7853981633974483;
+        constexpr int kRising = kSideBranchesPerStep - 1;
         const int level = s.level - 1;
         const float growth = s.growth - 1.0f;
         const float riseLength = 0.25f * s.length;
         const float fallLength = 0.5f * s.length;
-        const float lag[3] = {0.0f, -0.33333334f, -0.6666667f};
-        for (int i = 0; i < 3; ++i) {
+        const float lag[kRising] = {0.0f, -0.33333334f, -0.6666667f};
+        for (int i = 0; i < kRising; ++i) {
             // Sway phase and sine in single precision, the angle in double, rounded.
             const float sway = std::sin(0.1f * (s.growth + lag[i]) + time);
             const float angle = static_cast<float>(static_cast<double>(s.angle) + kHalfPi +
@@ -57,6 +70,31 @@ public:
         const float fallAngle = static_cast<float>(static_cast<double>(s.angle) - kHalfPi);
         grow(level, growth, s.x + (s.dx + s.dx) / 3.0f, s.y + (s.dy + s.dy) / 3.0f, fallAngle, fallLength);
     }
+
+    // The running branch's steps of the main-branch loop (growth/MainBranch.h):
+    // the draws come from `draw`, and the side branches grow through
+    // sides.grow(level, growth, x, y, angle, length).
+    template <class Draw, class Sides>
+    struct MainSteps
+    {
+        Draw draw;
+        Sides& sides;
+        const std::vector<float>& ground;
+        float time;
+
+        float steer(float x, float y, float angle) const
+        {
+            return steerTowardsGround(angle, y - groundHeightAt(ground, x));
+        }
+        // Single precision, unlike the branch frame.
+        branching::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
+        void growSideBranches(const branching::MainBranchStep& s) const
+        {
+            placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle, float length) {
+                sides.grow(level, growth, x, y, angle, length);
+            });
+        }
+    };
 
     static constexpr int kDepth = 4;
     static constexpr int kSegmentsPerBranch = 20;
@@ -82,13 +120,13 @@ public:
     // The main branch and its side branches appended to `into`, steering
     // against `ground`; `time` drives the sway. What generateMainBranch does
     // on the component's own buffer.
-    static void growMainBranch(growth::BranchBuffer& into, const std::vector<float>& ground, float time, int level,
+    static void growMainBranch(branching::BranchBuffer& into, const std::vector<float>& ground, float time, int level,
                                float growth, float x, float y, float angle, float length,
-                               growth::NormalDraw draw = rndn);
+                               branching::NormalDraw draw = rndn);
     // One frame's branch into `into` from its start: srand(0), then the main
     // branch with the budget of time t and its side branches.
-    static void generateFrame(growth::BranchBuffer& into, const std::vector<float>& ground, float t,
-                              growth::NormalDraw draw = rndn);
+    static void generateFrame(branching::BranchBuffer& into, const std::vector<float>& ground, float t,
+                              branching::NormalDraw draw = rndn);
 
 private:
     void drawBranch();
@@ -96,11 +134,12 @@ private:
     void drawRectangle();
     void drawGround();
 
+    const gfx::FastPaths paths;
     unsigned int bufferId = 0;
     int depth = kDepth;
     int segmentsPerBranch = kSegmentsPerBranch;
     float time = 0.0f;
-    growth::BranchBuffer buffer;  // vertices, used, capacity
+    branching::BranchBuffer buffer;  // vertices, used, capacity
     unsigned int groundBuffer = 0;
     float groundStep = kGroundStep;
     std::vector<float> groundVertices;

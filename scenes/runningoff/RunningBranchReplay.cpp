@@ -1,75 +1,42 @@
 #include "scenes/runningoff/RunningBranchReplay.h"
 
 #include "growth/MainBranch.h"
-#include "growth/ReplayBranches.h"
+#include "growth/replay/ReplayBranches.h"
+#include "growth/replay/ReplayLayout.h"
+#include "growth/replay/ReplayRun.h"
 #include "scenes/runningoff/RunningBranch.h"
-
-#include <cmath>
 
 namespace {
 
-constexpr growth::BranchKind kKind = growth::BranchKind::RunningBranch;
-constexpr unsigned int kSeed = 0;
+constexpr branching::BranchKind kKind = branching::BranchKind::RunningBranch;
 constexpr int kSideLevel = RunningBranch::kDepth - 1;
-constexpr int kSideDraws = growth::generationDrawCount(kKind, kSideLevel);
-constexpr int kSideBranches = 4;
-constexpr float kStartX = 0.0f;
-constexpr float kStartY = -0.2f;
-constexpr float kStartAngle = -1.3f;
-constexpr float kSegmentLength = 0.15f;
+constexpr int kSideDraws = branching::generationDrawCount(kKind, kSideLevel);
 
-// One main step draws the length, the four side branches' draws, the walk.
-void recordStep(growth::DrawTape::Recorder& tape)
+// One main step draws the length, the side branches' draws, the walk.
+void recordStep(branching::DrawTape::Recorder& tape)
 {
-    tape.normals(1 + kSideBranches * kSideDraws + 1);
+    tape.normals(1 + RunningBranch::kSideBranchesPerStep * kSideDraws + 1);
 }
-
-// RunningBranch's steps of the main-branch loop, with the same operations, drawing from the tape.
-struct ReplaySteps
-{
-    growth::TapeDraw draw;
-    growth::ReplayBranches<kKind>& sides;
-    const std::vector<float>& ground;
-    float time;
-
-    float steer(float x, float y, float angle) const
-    {
-        return RunningBranch::steerTowardsGround(angle, y - RunningBranch::groundHeightAt(ground, x));
-    }
-
-    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
-
-    void growSideBranches(const growth::MainBranchStep& s) const
-    {
-        RunningBranch::placeSideBranches(s, time, [this](int level, float growth, float x, float y, float angle,
-                                                         float length) { sides.grow(level, growth, x, y, angle, length); });
-    }
-};
 
 } // namespace
 
 RunningBranchReplay::RunningBranchReplay(float longest)
 {
-    tape.record(kSeed, growth::mainBranchSteps(growth::mainBranchBudget(longest), 1 << 16), recordStep);
+    tape.record(RunningBranch::kSeed, branching::mainBranchSteps(branching::mainBranchBudget(longest), 1 << 16),
+                recordStep);
 }
 
-bool RunningBranchReplay::generate(growth::BranchBuffer& buffer, const std::vector<float>& ground, float t) const
+bool RunningBranchReplay::generate(branching::BranchBuffer& buffer, const std::vector<float>& ground, float t) const
 {
-    buffer.restart();
-    const float budget = growth::mainBranchBudget(t);
-    const int steps = growth::mainBranchSteps(budget, tape.steps() + 1);
-    if (rndnSparePending() || steps > tape.steps())
+    const float budget = branching::mainBranchBudget(t);
+    const int steps = branching::startMainReplay(tape, buffer, budget);
+    if (steps < 0)
         return false;
-
     const float* next = tape.draws();
-    growth::ReplayBranches<kKind> sides(buffer, next, 0.0f);
-    const ReplaySteps replay{growth::TapeDraw{next}, sides, ground, t};
-    growth::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, kStartX, kStartY, kStartAngle,
-                               kSegmentLength);
-    if (growth::replayFellShort(buffer, sides.overflowed())) {
-        buffer.restart();
-        return false;
-    }
-    tape.restoreStateAfter(steps);
-    return true;
+    branching::ReplayBranches<kKind> sides(buffer, next, 0.0f);
+    const RunningBranch::MainSteps<branching::TapeDraw, branching::ReplayBranches<kKind>> replay{
+        branching::TapeDraw{next}, sides, ground, t};
+    branching::generateMainBranch(buffer, replay, RunningBranch::kDepth, budget, RunningBranch::kStartX,
+                                  RunningBranch::kStartY, RunningBranch::kStartAngle, RunningBranch::kSegmentLength);
+    return branching::finishReplay(tape, steps, buffer, sides.overflowed());
 }

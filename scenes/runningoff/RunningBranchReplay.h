@@ -2,17 +2,18 @@
 
 // The running branch's generation replayed from its recorded draws.
 //
-// Caches: the values rndn() returns after srand(0), for every main step the
-// running off scene can reach (growth/DrawTape.h), recorded at construction.
-// Exact: the main branch runs the shared main-branch loop with the reference's
-// ground steering and side-branch angles and lengths, the side branches run
-// the replay generator (growth/ReplayBranches.h), and the random state is put
+// Caches: the values rndn() returns after the branch's seed, for every main
+// step the running off scene can reach (growth/replay/DrawTape.h), recorded at
+// construction. Exact: the main branch runs the shared main-branch loop with
+// the reference's own steps (RunningBranch::MainSteps: ground steering,
+// side-branch angles and lengths) and start, the side branches run the replay
+// generator (growth/replay/ReplayBranches.h), and the random state is put
 // where the reference leaves it. Where it cannot stand in (a pending rndn()
 // spare, more steps than recorded, a buffer that would fill up) generate()
 // says so and the component runs the reference.
 
 #include "growth/BranchBuffer.h"
-#include "growth/DrawTape.h"
+#include "growth/replay/DrawTape.h"
 
 #include <vector>
 
@@ -24,11 +25,11 @@ public:
 
     // Writes the branch for local time t, steering against `ground`, into
     // `buffer` from its start, exactly as RunningBranch's reference generation
-    // does after srand(0), and leaves the random state as that would. Returns
+    // does after its srand(), and leaves the random state as that would. Returns
     // false, with buffer.used = 0 and the random state untouched, when the
     // replay cannot stand in.
-    bool generate(growth::BranchBuffer& buffer, const std::vector<float>& ground, float t) const;
+    bool generate(branching::BranchBuffer& buffer, const std::vector<float>& ground, float t) const;
 
 private:
-    growth::DrawTape tape;
+    branching::DrawTape tape;
 };

@@ -1,10 +1,15 @@
 #include "scenes/runningoff/RunningHills.h"
 
-#include "gfx/FastPaths.h"
+// Sections: the layers' constants | pure pieces (placement, terrain, the strip
+// in view, the sky's colour) | the frame: planning what each layer draws and
+// hides, then sky box, hills and sun.
+
 #include "gfx/Gl.h"
+#include "gfx/HiddenRect.h"
+#include "gfx/ScissorOutside.h"
 #include "gfx/ShapeBuffers.h"
-#include "gfx/SkyLayers.h"
-#include "gfx/ViewWindow.h"
+#include "scenes/shared/SkyBand.h"
+#include "scenes/shared/Sun.h"
 
 #include <algorithm>
 #include <array>
@@ -33,9 +38,9 @@ constexpr float kSkyYellow = 0.6f;
 constexpr float kSkyBlue = 0.1f;
 
 // Far to near, the order they are drawn in.
-constexpr std::array<RunningHills::Hill, 5> kHills = {{RunningHills::hillLayer(5), RunningHills::hillLayer(4),
-                                                       RunningHills::hillLayer(3), RunningHills::hillLayer(2),
-                                                       RunningHills::hillLayer(1)}};
+constexpr std::array<RunningHills::Hill, RunningHills::kLayers> kHills = {
+    {RunningHills::hillLayer(5), RunningHills::hillLayer(4), RunningHills::hillLayer(3), RunningHills::hillLayer(2),
+     RunningHills::hillLayer(1)}};
 
 } // namespace
 
@@ -98,7 +103,8 @@ RunningHills::SkyColour RunningHills::skyColourAt(float t)
     return {kSkyYellow * alpha, alpha};
 }
 
-RunningHills::RunningHills()
+RunningHills::RunningHills(const gfx::FastPaths& fastPaths)
+    : paths(fastPaths)
 {
     diskBuffer = gfx::createUnitDiskBuffer(segments, gfx::Trig::Double);
     rectangleBuffer = gfx::createRectangleBuffer(1.0f);
@@ -129,10 +135,10 @@ void RunningHills::draw(float t)
 void RunningHills::planLayers()
 {
     const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
-    plans.fill({{0, vertexCount}, gfx::kNothingHidden});
-    if (!gfx::cullingEnabled() || time - kHillsStart < 0.0f || hills.size() > plans.size())
+    plans.fill({{0, vertexCount}, gfx::kHeightHidingNothing});
+    const gfx::ViewWindow view = gfx::visibleWindow(paths);
+    if (!view.isBounded() || time - kHillsStart < 0.0f)
         return;
-    const gfx::ViewWindow view = gfx::currentViewWindow();
     for (std::size_t i = 0; i < hills.size(); ++i) {
         const Hill& hill = hills[i];
         const HillPlacement place = placeHill(hill, time);
@@ -170,8 +176,8 @@ void RunningHills::planLayers()
 
 float RunningHills::hiddenByLayersFrom(std::size_t first) const
 {
-    float level = gfx::kNothingHidden;
-    for (std::size_t i = first; i < hills.size() && i < plans.size(); ++i)
+    float level = gfx::kHeightHidingNothing;
+    for (std::size_t i = first; i < plans.size(); ++i)
         level = std::max(level, plans[i].topInView);
     return level;
 }
@@ -180,17 +186,16 @@ void RunningHills::drawSkyBox()
 {
     if (time - kSkyStart < 0.0f)
         return;
-    const SkyColour sky = skyColourAt(time);
+    const SkyColour colour = skyColourAt(time);
     // Unlike the growing tree's band this one is not halved: it reaches from -0.5 to 1.5.
-    const gfx::SkyBand band{sky.c, sky.c, kSkyBlue, sky.alpha, 0.5f, 1.0f};
-    gfx::drawSkyBand(band, [this]() { drawRectangle(); });
+    const sky::SkyBand band{colour.c, colour.c, kSkyBlue, colour.alpha, 0.5f, 1.0f};
+    sky::drawSkyBand(band, [this]() { drawRectangle(); });
 }
 
 void RunningHills::drawHills()
 {
     if (time - kHillsStart < 0.0f)
         return;
-    const int vertexCount = static_cast<int>(terrainVertices.size()) / 2;
 
     // Set up.
     glEnable(GL_BLEND);
@@ -204,7 +209,7 @@ void RunningHills::drawHills()
             const float inv = 1.0f / hill.depth;
             // Only the few columns in view (the strip is 800 units long), and
             // only above what the nearer layers paint over.
-            const StripRange strip = i < plans.size() ? plans[i].strip : StripRange{0, vertexCount};
+            const StripRange strip = plans[i].strip;
             gfx::ScissorOutside visible(gfx::hiddenBelow(hiddenByLayersFrom(i + 1)));
             if (strip.vertexCount == 0 || visible.hidesAll())
                 continue;
@@ -225,7 +230,7 @@ void RunningHills::drawHills()
 
 void RunningHills::drawSun()
 {
-    gfx::drawSun(time, diskBuffer, segments);
+    sky::drawSun(time, diskBuffer, segments);
 }
 
 void RunningHills::drawRectangle()

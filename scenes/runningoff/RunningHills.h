@@ -5,6 +5,7 @@
 // bob and scroll left with parallax from 3 s on, and the sun on the same arc
 // as in the growing tree scene.
 
+#include "gfx/FastPaths.h"
 #include "gfx/ISceneComponent.h"
 #include "gfx/ViewWindow.h"
 
@@ -22,7 +23,8 @@ public:
         float depth;  // drawn at scale 1 / depth, stretched by 11 - depth
     };
 
-    // Layer k of 5 (5 is the farthest): offsets and depth step by 2 per layer.
+    // Layer k of kLayers (5 is the farthest): offsets and depth step by 2 per layer.
+    static constexpr std::size_t kLayers = 5;
     // In single precision on purpose: the farthest layer's y is -6/5 + 2, which
     // is 0.79999995, not 0.8f.
     static constexpr Hill hillLayer(int k)
@@ -65,11 +67,9 @@ public:
     };
     static SkyColour skyColourAt(float t);
 
-    RunningHills();  // needs a current GL context
+    explicit RunningHills(const gfx::FastPaths& paths);  // needs a current GL context
     ~RunningHills() override;
     void draw(float t) override;
-
-    const std::vector<Hill>& hillList() const { return hills; }
 
 private:
     // What each layer draws in this frame, and how much of the view the
@@ -77,9 +77,8 @@ private:
     struct LayerPlan
     {
         StripRange strip;
-        float topInView;  // the lowest point of its top edge in view, or kNothingHidden
+        float topInView;  // the lowest point of its top edge in view, or kHeightHidingNothing
     };
-    static constexpr std::size_t kMostLayers = 8;
 
     void planLayers();
     float hiddenByLayersFrom(std::size_t first) const;
@@ -88,6 +87,7 @@ private:
     void drawSun();
     void drawRectangle();
 
+    const gfx::FastPaths paths;
     float scrollSpeed = 1.2f;
     float time = 0.0f;
     int segments = 360;
@@ -96,5 +96,5 @@ private:
     unsigned int terrainBuffer = 0;
     std::vector<float> terrainVertices;
     unsigned int rectangleBuffer = 0;
-    std::array<LayerPlan, kMostLayers> plans{};
+    std::array<LayerPlan, kLayers> plans{};  // one per hill, in the same order
 };

@@ -5,9 +5,8 @@
 #include "scenes/runningoff/RunningHills.h"
 
 // The hills first, so the branch lies over them.
-RunningOffScene::RunningOffScene()
-    : components{std::shared_ptr<ISceneComponent>(new RunningHills()),
-                 std::shared_ptr<ISceneComponent>(new RunningBranch())}
+RunningOffScene::RunningOffScene(const gfx::FastPaths& paths)
+    : components{std::make_shared<RunningHills>(paths), std::make_shared<RunningBranch>(paths)}
 {
 }
 

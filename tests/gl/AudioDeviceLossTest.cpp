@@ -100,8 +100,8 @@ TEST_F(AudioDeviceLoss, WithoutADeviceEachSurfacePrintsOneLineAndThePicturesPlay
     testing::internal::CaptureStdout();
     for (int round = 0; round < 3; ++round) {
         QPointer<MainWidget> surface = startAndPaint(10);
-        EXPECT_EQ(openAudioDevices(), 0);
-        EXPECT_EQ(liveAudioStreams(), 0);
+        EXPECT_EQ(base::liveCount(base::Counted::AudioDevices), 0);
+        EXPECT_EQ(base::liveCount(base::Counted::AudioStreams), 0);
         endAndTime(surface);
         EXPECT_EQ(LiveObjects::now(), LiveObjects{}) << "round " << round;
     }
@@ -114,8 +114,8 @@ TEST_F(AudioDeviceLoss, DeviceLostAtOnceLeavesThePicturesPlaying)
     useDiskDriver("/dev/full", "2");
     testing::internal::CaptureStdout();
     QPointer<MainWidget> surface = startAndPaint(10);
-    EXPECT_EQ(openAudioDevices(), 1);
-    EXPECT_EQ(liveAudioStreams(), 1);
+    EXPECT_EQ(base::liveCount(base::Counted::AudioDevices), 1);
+    EXPECT_EQ(base::liveCount(base::Counted::AudioStreams), 1);
     QTest::qWait(100);
     const int before = clock.readCount();
     QTest::qWait(200);

@@ -31,9 +31,9 @@ int countIf(const QImage& image, bool (*test)(QRgb))
 
 TEST_F(GlTest, CrashFrameComponentsRestoreTheGlStateTheyChange)
 {
-    Explosion explosion;
-    BranchFrame frame(1.5707964f);
-    CrashFrameScene scene;
+    Explosion explosion(gfx::FastPaths::all());
+    BranchFrame frame(1.5707964f, gfx::FastPaths::all());
+    CrashFrameScene scene(gfx::FastPaths::all());
     glTranslatef(-0.1f, 0.3f, 0.0f);
     for (float t : {0.0f, 0.1f, 3.0f, 10.0f, 11.0f, 15.0f}) {
         for (ISceneComponent* component : {static_cast<ISceneComponent*>(&explosion),
@@ -48,7 +48,7 @@ TEST_F(GlTest, CrashFrameComponentsRestoreTheGlStateTheyChange)
 
 TEST_F(GlTest, BranchFrameAtTimeZeroDrawsNothing)
 {
-    BranchFrame frame(0.0f);
+    BranchFrame frame(0.0f, gfx::FastPaths::all());
     frame.draw(0.0f);
     EXPECT_EQ(countIf(pixels(), [](QRgb c) { return c != kWhite; }), 0);
     // Its colour is still set for the empty draw.
@@ -60,7 +60,7 @@ TEST_F(GlTest, BranchFrameGrowsFromTheCentreInItsDirection)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    BranchFrame frame(3.1415927f);
+    BranchFrame frame(3.1415927f, gfx::FastPaths::all());
     frame.draw(0.5f);
     const QImage image = pixels();
     int left = 0;
@@ -75,7 +75,7 @@ TEST_F(GlTest, BranchFrameGrowsFromTheCentreInItsDirection)
 
 TEST_F(GlTest, ExplosionSwellsBlackAndLeavesItsLastColour)
 {
-    Explosion explosion;
+    Explosion explosion(gfx::FastPaths::all());
     explosion.draw(0.0f);
     EXPECT_EQ(countIf(pixels(), [](QRgb c) { return c != kWhite; }), 0);
     EXPECT_EQ(currentColour(), (std::array<GLfloat, 4>{0.0f, 0.0f, 0.0f, 1.0f}));

@@ -104,14 +104,14 @@ TEST_F(DropletsGl, ConstructionDrawsTwoHundredFiftyValuesFromSeedTwo)
     const int next = gfx::rand();
 
     gfx::srand(7);
-    Droplets droplets;
+    Droplets droplets(gfx::FastPaths::all());
     EXPECT_FALSE(rndnSparePending());
     EXPECT_EQ(gfx::rand(), next);
 }
 
 TEST_F(DropletsGl, RingsPaintBlackWhereAnOddNumberOverlap)
 {
-    Droplets droplets;
+    Droplets droplets(gfx::FastPaths::all());
     const float pixel = 2.0f / static_cast<float>(width);
     std::map<int, int> seen;  // ring count -> pixels checked
     int wrong = 0;
@@ -141,7 +141,7 @@ TEST_F(DropletsGl, RingsPaintBlackWhereAnOddNumberOverlap)
 
 TEST_F(DropletsGl, FrameIsWhiteBeforeAnyDropEmerges)
 {
-    Droplets droplets;
+    Droplets droplets(gfx::FastPaths::all());
     // A stale stencil from an earlier pass must not show: the pass clears it.
     glStencilMask(0xFF);
     glClearStencil(0xFF);
@@ -155,7 +155,7 @@ TEST_F(DropletsGl, FrameIsWhiteBeforeAnyDropEmerges)
 
 TEST_F(DropletsGl, DropsShowTheirBlinkAndTheirOlive)
 {
-    Droplets droplets;
+    Droplets droplets(gfx::FastPaths::all());
     const OrthoBounds bounds = orthoBounds(width, height);
     int whiteSeen = 0;
     int blackSeen = 0;
@@ -203,7 +203,7 @@ TEST_F(DropletsGl, DropsShowTheirBlinkAndTheirOlive)
 
 TEST_F(DropletsGl, DrawLeavesGlStateAsItFoundIt)
 {
-    Droplets droplets;
+    Droplets droplets(gfx::FastPaths::all());
     glPushMatrix();
     glTranslatef(0.25f, -0.5f, 0.0f);
     const GlStateSnapshot before = snapshotGlState();
@@ -222,8 +222,8 @@ TEST_F(DropletsGl, DrawLeavesGlStateAsItFoundIt)
 
 TEST_F(DropletsGl, SceneDrawsItsDropletsWithItsOwnTime)
 {
-    FallingdropsScene scene;
-    Droplets droplets;
+    FallingdropsScene scene(gfx::FastPaths::all());
+    Droplets droplets(gfx::FastPaths::all());
     for (float t : {3.0f, 21.0f}) {
         const QImage alone = frameAt(droplets, t);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -3,7 +3,6 @@
 // two window shapes, and no memory allocated while frames are drawn.
 
 #include "app/Schedule.h"
-#include "gfx/FastPaths.h"
 #include "support/GlTestContext.h"
 
 #include <QImage>
@@ -34,20 +33,6 @@ void* allocate(std::size_t size)
 // running off scene (63.5, 69.9 s) and the white view at the end (72.5 s on).
 constexpr float kTimes[] = {5.0f,  15.0f, 18.0f, 25.0f, 26.0f, 33.0f, 36.0f, 38.5f, 45.0f,
                             52.0f, 61.0f, 62.0f, 63.5f, 65.0f, 69.9f, 71.0f, 72.5f, 73.5f, 75.0f};
-
-struct FastPathSwitches
-{
-    explicit FastPathSwitches(bool on)
-    {
-        gfx::setReplayEnabled(on);
-        gfx::setCullingEnabled(on);
-    }
-    ~FastPathSwitches()
-    {
-        gfx::setReplayEnabled(true);
-        gfx::setCullingEnabled(true);
-    }
-};
 
 } // namespace
 
@@ -109,21 +94,21 @@ class FastPathFrames : public GlTest
 protected:
     explicit FastPathFrames(int w, int h) : GlTest(w, h) {}
 
-    QImage frameAt(Schedule& schedule, float t, bool fast)
+    QImage frameAt(Schedule& schedule, float t)
     {
-        const FastPathSwitches switches(fast);
         renderer.drawFrame(schedule, t);
         return renderer.image();
     }
 
     void expectSamePixelsWithAndWithoutFastPaths()
     {
-        Schedule schedule;
-        schedule.build();
+        Schedule fast;
+        fast.build(gfx::FastPaths::all());
+        Schedule straightforward;
+        straightforward.build(gfx::FastPaths::none());
         for (float t : kTimes) {
-            const QImage fast = frameAt(schedule, t, true);
-            const QImage straightforward = frameAt(schedule, t, false);
-            EXPECT_TRUE(fast == straightforward) << "frame at " << t << " s, " << width << "x" << height;
+            EXPECT_TRUE(frameAt(fast, t) == frameAt(straightforward, t))
+                << "frame at " << t << " s, " << width << "x" << height;
         }
     }
 };

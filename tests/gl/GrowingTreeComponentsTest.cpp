@@ -5,6 +5,7 @@
 #include "scenes/growingtree/GrowingRoots.h"
 #include "scenes/growingtree/GrowingTree.h"
 #include "scenes/growingtree/Sky.h"
+#include "scenes/growingtree/SkyAboveHorizon.h"
 #include "support/GlTestContext.h"
 
 #include <array>
@@ -61,8 +62,8 @@ TEST_F(GlTest, GrowingTreeComponentsRestoreTheGlStateTheyChange)
 {
     gfx::srand(2);
     std::array<std::unique_ptr<ISceneComponent>, 4> components = {
-        std::make_unique<Sky>(), std::make_unique<Ground>(), std::make_unique<GrowingTree>(),
-        std::make_unique<GrowingRoots>()};
+        std::make_unique<SkyAboveHorizon>(gfx::FastPaths::all()), std::make_unique<Ground>(),
+        std::make_unique<GrowingTree>(gfx::FastPaths::all()), std::make_unique<GrowingRoots>(gfx::FastPaths::all())};
     glTranslatef(0.1f, -0.2f, 0.0f);
     for (float t : {0.0f, 4.0f, 6.0f, 7.0f, 9.0f, 12.5f, 17.6f, 20.0f}) {
         for (std::size_t i = 0; i < components.size(); ++i) {
@@ -75,8 +76,8 @@ TEST_F(GlTest, GrowingTreeComponentsRestoreTheGlStateTheyChange)
 
 TEST_F(GlTest, TreeAndRootsTouchNothingBeforeTheyStart)
 {
-    GrowingTree tree;
-    GrowingRoots roots;
+    GrowingTree tree(gfx::FastPaths::all());
+    GrowingRoots roots(gfx::FastPaths::all());
     glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
     const auto colour = currentColour();
     tree.draw(6.99f);
@@ -102,7 +103,7 @@ TEST_F(GlTest, GroundIsBlackBelowTheHorizonOnly)
 TEST_F(GlTest, RootsGrowWhiteIntoTheBlackGround)
 {
     Ground ground;
-    GrowingRoots roots;
+    GrowingRoots roots(gfx::FastPaths::all());
     ground.draw(4.0f);
     roots.draw(4.0f);  // not grown yet
     EXPECT_EQ(countPixels(pixels(), -1, -1, 1, 0, isLight), 0);
@@ -119,7 +120,7 @@ TEST_F(GlTest, RootsGrowWhiteIntoTheBlackGround)
 
 TEST_F(GlTest, TreeGrowsDarkUpFromTheHorizon)
 {
-    GrowingTree tree;
+    GrowingTree tree(gfx::FastPaths::all());
     tree.draw(7.0f);  // growth 0: nothing shows
     EXPECT_EQ(countPixels(pixels(), -1, -1, 1, 1, isDark), 0);
 
@@ -137,7 +138,7 @@ TEST_F(GlTest, SkyDropsContinueTheRandomSequence)
     for (float& phase : expected)
         phase = static_cast<float>(static_cast<double>(rnd()) * -1.5 - static_cast<double>(0.3f));
     gfx::srand(7);
-    const Sky sky;
+    const Sky sky(gfx::FastPaths::all());
     ASSERT_EQ(sky.dropList().size(), 10u);
     for (std::size_t k = 0; k < 10; ++k) {
         EXPECT_EQ(sky.dropList()[k].phase, expected[k]) << "drop " << k;
@@ -150,7 +151,7 @@ TEST_F(GlTest, SkyDropsContinueTheRandomSequence)
 TEST_F(GlTest, SkyBandFadesInHoldsAndFadesOut)
 {
     seedAsTheDemo();
-    Sky sky;
+    Sky sky(gfx::FastPaths::all());
     sky.draw(5.9f);
     EXPECT_EQ(pixelAt(0.9f, 0.9f), kWhite);
     EXPECT_EQ(pixelAt(0.9f, -0.9f), kWhite);
@@ -175,7 +176,7 @@ TEST_F(GlTest, SkyBandFadesInHoldsAndFadesOut)
 TEST_F(GlTest, SkyDisksGlowYellowAroundTheOrigin)
 {
     seedAsTheDemo();
-    Sky sky;
+    Sky sky(gfx::FastPaths::all());
     sky.draw(18.0f);
     const QRgb centre = pixelAt(0.0f, 0.05f);
     EXPECT_GT(qRed(centre), qBlue(centre) + 60);
@@ -186,7 +187,7 @@ TEST_F(GlTest, SkyDisksGlowYellowAroundTheOrigin)
 TEST_F(GlTest, SunBrightensOnItsArc)
 {
     seedAsTheDemo();
-    Sky sky;
+    Sky sky(gfx::FastPaths::all());
     sky.draw(10.0f);
     // About (0.6704, 0.4149), grey 0.9, opaque over the band (at alpha 0.8 by now).
     expectColour(pixelAt(0.6704f, 0.4149f), 230, 230, 230);

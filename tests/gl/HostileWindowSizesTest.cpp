@@ -1,8 +1,9 @@
 // Window sizes nobody tested: a window shrunk to a pixel, one with no height,
 // one minimised, one far larger than the screen, one larger than any frame the
 // GL can make, and a screen scaled by two. The demo keeps playing without a GL
-// error, and whenever the size is valid the projection is the specified one and
-// the picture fills the window.
+// error, and whenever the size is valid the projection is the surface's own
+// (the longer side spanning -1 to 1, app/Projection.h) and the picture fills
+// the window.
 
 #include "app/MainWindow.h"
 #include "app/OffscreenRenderer.h"

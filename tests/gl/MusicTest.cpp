@@ -3,6 +3,7 @@
 
 #include "app/MainWidget.h"
 #include "app/MainWindow.h"
+#include "audio/Soundtrack.h"
 #include "support/FakeClock.h"
 #include "support/NeedsDisplay.h"
 
@@ -69,7 +70,7 @@ protected:
 
 TEST_F(Music, SoundtrackIsCompiledInUncompressed)
 {
-    QResource wav(QStringLiteral(":/xm/umf.wav"));
+    QResource wav(QString::fromLatin1(kSoundtrackResource));
     ASSERT_TRUE(wav.isValid());
     EXPECT_EQ(wav.compressionAlgorithm(), QResource::NoCompression);
     EXPECT_EQ(wav.size(), 12932360);
@@ -94,7 +95,7 @@ TEST_F(Music, WithoutADeviceOneErrorLineAndThePicturesGoOn)
 TEST_F(Music, EachSurfacePlaysTheSoundtrackFromItsStart)
 {
     SKIP_WITHOUT_A_DISPLAY();
-    QResource wav(QStringLiteral(":/xm/umf.wav"));
+    QResource wav(QString::fromLatin1(kSoundtrackResource));
     ASSERT_TRUE(wav.isValid());
     const unsigned char* samples = wav.data() + kWavHeaderBytes;
     const auto sampleBytes = static_cast<std::size_t>(wav.size()) - kWavHeaderBytes;

@@ -64,7 +64,7 @@ std::vector<float> branchAt(float t)
 {
     static const std::vector<float> ground = RunningBranch::makeGround();
     std::vector<float> floats(static_cast<std::size_t>(RunningBranch::branchCapacity()));
-    growth::BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
+    branching::BranchBuffer buffer{floats.data(), 0, static_cast<int>(floats.size())};
     RunningBranch::generateFrame(buffer, ground, t);
     floats.resize(static_cast<std::size_t>(buffer.used));
     return floats;
@@ -88,9 +88,9 @@ protected:
 
 TEST_F(GlTest, RunningOffComponentsRestoreTheGlStateTheyChange)
 {
-    RunningHills hills;
-    RunningBranch branch;
-    RunningOffScene scene;
+    RunningHills hills(gfx::FastPaths::all());
+    RunningBranch branch(gfx::FastPaths::all());
+    RunningOffScene scene(gfx::FastPaths::all());
     glTranslatef(0.1f, -0.2f, 0.0f);
     for (float t : {-1.0f, 0.0f, 0.1f, 3.0f, 6.0f, 12.0f, 23.5f, 33.0f}) {
         for (ISceneComponent* component : {static_cast<ISceneComponent*>(&hills),
@@ -105,7 +105,7 @@ TEST_F(GlTest, RunningOffComponentsRestoreTheGlStateTheyChange)
 
 TEST_F(RunningBranchPixels, NegativeTimeDrawsNothing)
 {
-    RunningBranch branch;
+    RunningBranch branch(gfx::FastPaths::all());
     glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
     branch.draw(-0.5f);
     EXPECT_EQ(countPixels(pixels(), [](float, float, QRgb c) { return c != kWhite; }), 0);
@@ -116,7 +116,7 @@ TEST_F(RunningBranchPixels, NegativeTimeDrawsNothing)
 
 TEST_F(RunningBranchPixels, InsideTheStartSquareASingleLineStaysWhite)
 {
-    RunningBranch branch;
+    RunningBranch branch(gfx::FastPaths::all());
     drawOverGrey(branch, 0.1f);
     const std::vector<float> segment = branchAt(0.1f);
     ASSERT_EQ(segment.size(), 4u);
@@ -139,7 +139,7 @@ TEST_F(RunningBranchPixels, InsideTheStartSquareASingleLineStaysWhite)
 TEST_F(RunningBranchPixels, OutsideTheSquareGroundIsBlackAndBuriedLinesLeaveGaps)
 {
     const std::vector<float> ground = RunningBranch::makeGround();
-    RunningBranch branch;
+    RunningBranch branch(gfx::FastPaths::all());
     int buriedWhite = 0;
     int buriedClipped = 0;
     int aboveBlack = 0;
@@ -199,7 +199,7 @@ TEST_F(RunningBranchPixels, OutsideTheSquareGroundIsBlackAndBuriedLinesLeaveGaps
 
 TEST_F(GlTest, HillsAreDrawnFarToNearAndTheFarthestCoversNothing)
 {
-    RunningHills hills;
+    RunningHills hills(gfx::FastPaths::all());
     hills.draw(3.0f);  // lowest position, unscrolled, no sky yet
     const QImage image = pixels();
     const auto grey = [](float level) { return static_cast<int>(std::lround(level * 255.0f)); };
@@ -213,7 +213,7 @@ TEST_F(GlTest, HillsAreDrawnFarToNearAndTheFarthestCoversNothing)
 
 TEST_F(GlTest, HillsSkyIsOpaqueYellowFromElevenSeconds)
 {
-    RunningHills hills;
+    RunningHills hills(gfx::FastPaths::all());
     hills.draw(5.9f);
     EXPECT_EQ(pixelAt(0.0f, 0.8f), kWhite);
     hills.draw(12.0f);
@@ -225,7 +225,7 @@ TEST_F(GlTest, HillsSkyIsOpaqueYellowFromElevenSeconds)
 
 TEST_F(GlTest, RunningOffSceneDrawsTheBranchOverTheHills)
 {
-    RunningOffScene scene;
+    RunningOffScene scene(gfx::FastPaths::all());
     scene.draw(12.0f);
     const QImage image = pixels();
     // Sky above, black ground below, grey hills in between somewhere.

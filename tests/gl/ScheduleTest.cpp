@@ -1,6 +1,5 @@
 #include "app/Schedule.h"
-#include "gfx/FastPaths.h"
-#include "gfx/ViewWindow.h"
+#include "gfx/ScissorOutside.h"
 #include "support/GlTestContext.h"
 
 #include <array>
@@ -136,15 +135,15 @@ struct ClaimingScene : ISceneComponent
     void draw(float) override {}
 };
 
-gfx::HiddenRect hidesAll(float)
+gfx::HiddenRect hidesAll(float, const gfx::ViewWindow&)
 {
-    return gfx::kAllHiddenRect;
+    return gfx::kWholeViewHiddenRect;
 }
-gfx::HiddenRect hidesBelowMiddle(float)
+gfx::HiddenRect hidesBelowMiddle(float, const gfx::ViewWindow&)
 {
     return gfx::hiddenBelow(0.0f);
 }
-gfx::HiddenRect hidesTheMiddle(float)
+gfx::HiddenRect hidesTheMiddle(float, const gfx::ViewWindow&)
 {
     return {-0.5f, 0.5f, -0.5f, 0.5f};
 }
@@ -152,14 +151,12 @@ gfx::HiddenRect hidesTheMiddle(float)
 class HiddenScenes : public GlTest
 {
 protected:
-    QImage frameWith(Schedule::SceneInfo::HiddenRegion claim, bool culling)
+    QImage frameWith(Schedule::SceneInfo::HiddenRegion claim)
     {
-        gfx::setCullingEnabled(culling);
         Schedule schedule;
         schedule.append(0.0f, 10.0f, new FillingScene(draws));
         schedule.append(0.0f, 10.0f, new ClaimingScene(), claim);
         schedule.drawFrame(5.0f);
-        gfx::setCullingEnabled(true);
         return pixels();
     }
 
@@ -170,22 +167,15 @@ protected:
 
 TEST_F(HiddenScenes, ASceneHiddenWholeByALaterOneIsNotDrawn)
 {
-    frameWith(&hidesAll, true);
+    frameWith(&hidesAll);
     EXPECT_EQ(draws, 0);
-}
-
-TEST_F(HiddenScenes, WithCullingOffEveryShownSceneIsDrawn)
-{
-    const QImage frame = frameWith(&hidesAll, false);
-    EXPECT_EQ(draws, 1);
-    EXPECT_EQ(frame.pixel(width / 2, height / 2), kBlack);
 }
 
 // Only the rows below the claimed height are left alone, less the couple of
 // rows the scissor keeps for safety.
 TEST_F(HiddenScenes, ASceneHiddenBelowAHeightIsDrawnOnlyAboveIt)
 {
-    const QImage frame = frameWith(&hidesBelowMiddle, true);
+    const QImage frame = frameWith(&hidesBelowMiddle);
     EXPECT_EQ(draws, 1);
     EXPECT_EQ(frame.pixel(width / 2, 0), kBlack) << "top row";
     EXPECT_EQ(frame.pixel(width / 2, height / 2 - 1), kBlack) << "just above the middle";
@@ -198,7 +188,7 @@ TEST_F(HiddenScenes, ASceneHiddenBelowAHeightIsDrawnOnlyAboveIt)
 // The view around the rectangle in four parts: above, below, left, right.
 TEST_F(HiddenScenes, ASceneHiddenInTheMiddleIsDrawnAroundIt)
 {
-    const QImage frame = frameWith(&hidesTheMiddle, true);
+    const QImage frame = frameWith(&hidesTheMiddle);
     EXPECT_EQ(draws, 4);
     EXPECT_EQ(frame.pixel(width / 2, height / 2), kWhite) << "the middle";
     EXPECT_EQ(frame.pixel(width / 4 + 3, height / 2), kWhite) << "just inside the left edge, past the safety columns";

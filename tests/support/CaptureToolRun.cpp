@@ -1,5 +1,6 @@
 #include "CaptureToolRun.h"
 
+#include "audio/Soundtrack.h"
 #include "audio/WavFile.h"
 
 #include <QFile>
@@ -107,6 +108,6 @@ std::vector<std::int16_t> samplesOf(const QByteArray& file, WavFormat* format)
 
 std::vector<std::int16_t> soundtrackSamples(WavFormat* format)
 {
-    QFile resource(QStringLiteral(":/xm/umf.wav"));
+    QFile resource(QString::fromLatin1(kSoundtrackResource));
     return resource.open(QIODevice::ReadOnly) ? samplesOf(resource.readAll(), format) : std::vector<std::int16_t>();
 }

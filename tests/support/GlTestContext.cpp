@@ -7,7 +7,8 @@
 
 bool GlStateSnapshot::operator==(const GlStateSnapshot& other) const
 {
-    return blend == other.blend && stencilTest == other.stencilTest && clipPlane0 == other.clipPlane0 &&
+    return blend == other.blend && stencilTest == other.stencilTest && scissorTest == other.scissorTest &&
+           clipPlane0 == other.clipPlane0 &&
            lineSmooth == other.lineSmooth && vertexArray == other.vertexArray &&
            arrayBufferBinding == other.arrayBufferBinding && modelviewDepth == other.modelviewDepth &&
            modelview == other.modelview && matrixMode == other.matrixMode;
@@ -15,7 +16,8 @@ bool GlStateSnapshot::operator==(const GlStateSnapshot& other) const
 
 std::ostream& operator<<(std::ostream& out, const GlStateSnapshot& s)
 {
-    out << "{blend " << s.blend << ", stencil test " << s.stencilTest << ", clip plane 0 " << s.clipPlane0
+    out << "{blend " << s.blend << ", stencil test " << s.stencilTest << ", scissor test " << s.scissorTest
+        << ", clip plane 0 " << s.clipPlane0
         << ", line smooth " << s.lineSmooth << ", vertex array " << s.vertexArray << ", array buffer "
         << s.arrayBufferBinding << ", model-view depth " << s.modelviewDepth << ", matrix mode " << s.matrixMode
         << ", model-view [";
@@ -29,6 +31,7 @@ GlStateSnapshot snapshotGlState()
     GlStateSnapshot s;
     s.blend = glIsEnabled(GL_BLEND) == GL_TRUE;
     s.stencilTest = glIsEnabled(GL_STENCIL_TEST) == GL_TRUE;
+    s.scissorTest = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
     s.clipPlane0 = glIsEnabled(GL_CLIP_PLANE0) == GL_TRUE;
     s.lineSmooth = glIsEnabled(GL_LINE_SMOOTH) == GL_TRUE;
     s.vertexArray = glIsEnabled(GL_VERTEX_ARRAY) == GL_TRUE;

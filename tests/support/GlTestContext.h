@@ -21,6 +21,7 @@ struct GlStateSnapshot
 {
     bool blend = false;
     bool stencilTest = false;
+    bool scissorTest = false;
     bool clipPlane0 = false;
     bool lineSmooth = false;
     bool vertexArray = false;

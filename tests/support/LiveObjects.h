@@ -1,12 +1,10 @@
 #pragma once
 
-// What a surface holds while it lives, counted by the classes' own hooks, and
+// What a surface holds while it lives, as base/LiveCounts.h counts it, and
 // what the process holds from the system: a surface that is gone must leave
 // none of the first behind, and a hundred of them must not grow the second.
 
-#include "app/MainWidget.h"
-#include "audio/AudioLayer.h"
-#include "gfx/ISceneComponent.h"
+#include "base/LiveCounts.h"
 
 #include <SDL.h>
 
@@ -26,7 +24,9 @@ struct LiveObjects
 
     static LiveObjects now()
     {
-        return {MainWidget::liveCount(), ISceneComponent::liveCount(), openAudioDevices(), liveAudioStreams(),
+        using base::Counted;
+        return {base::liveCount(Counted::Surfaces), base::liveCount(Counted::SceneComponents),
+                base::liveCount(Counted::AudioDevices), base::liveCount(Counted::AudioStreams),
                 SDL_WasInit(SDL_INIT_AUDIO) != 0};
     }
 

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <vector>
 
-using growth::BranchBuffer;
+using branching::BranchBuffer;
 
 namespace {
 
@@ -86,7 +86,7 @@ TEST(BranchFrameGeneration, EarlyFrameHasOneShortenedSegmentAndTwoSideBranches)
     normalDraws = 0;
     uniformDraws = 0;
     std::srand(BranchFrame::seedFor(kFrameAngles[1]));
-    const float budget = growth::mainBranchBudget(0.1f);
+    const float budget = branching::mainBranchBudget(0.1f);
     BranchFrame::growMainBranch(buffer, 0.1f, BranchFrame::kDepth, budget, 0.0f, 0.0f, kFrameAngles[1], 0.15f,
                                 countedNormal, countedUniform);
     ASSERT_EQ(buffer.used, 4);

@@ -52,7 +52,7 @@ struct TreeFrame
 struct RootsFrame
 {
     std::vector<float> floats = std::vector<float>(39364, -1.0f);
-    growth::BranchBuffer buffer{floats.data(), 0, 39364};
+    branching::BranchBuffer buffer{floats.data(), 0, 39364};
 
     std::vector<float> at(float rootTime)
     {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-using growth::BranchBuffer;
-using growth::BranchKind;
+using branching::BranchBuffer;
+using branching::BranchKind;
 
 namespace {
 
@@ -47,13 +47,13 @@ struct Generated
 };
 
 Generated generate(BranchKind kind, int level, float growthValue, float angle, float length, int capacity,
-                   growth::NormalDraw draw = zeroDraw, float time = 0.0f)
+                   branching::NormalDraw draw = zeroDraw, float time = 0.0f)
 {
     Generated out;
     out.floats.assign(static_cast<std::size_t>(capacity) + 8, kSentinel);
     BranchBuffer buffer{out.floats.data(), 0, capacity};
     drawCount = 0;
-    growth::generateBranches(kind, buffer, time, level, growthValue, 0.0f, 0.0f, angle, length, draw);
+    branching::generateBranches(kind, buffer, time, level, growthValue, 0.0f, 0.0f, angle, length, draw);
     out.used = buffer.used;
     out.draws = drawCount;
     return out;
@@ -77,12 +77,12 @@ TEST(BranchCount, FollowsTheSizingRuleOfEachKind)
     const int byTwo[] = {1, 3, 7, 15, 31, 63, 127, 255, 511};
     const int byThree[] = {1, 4, 13, 40, 121, 364, 1093, 3280, 9841};
     for (int n = -1; n <= 7; ++n) {
-        EXPECT_EQ(growth::countBranches(BranchKind::GrowingTree, n), byTwo[n + 1]) << "n = " << n;
-        EXPECT_EQ(growth::countBranches(BranchKind::GrowingRoots, n), byThree[n + 1]) << "n = " << n;
-        EXPECT_EQ(growth::countBranches(BranchKind::RunningBranch, n), byThree[n + 1]) << "n = " << n;
-        EXPECT_EQ(growth::countBranches(BranchKind::BranchFrame, n), byThree[n + 1]) << "n = " << n;
+        EXPECT_EQ(branching::countBranches(BranchKind::GrowingTree, n), byTwo[n + 1]) << "n = " << n;
+        EXPECT_EQ(branching::countBranches(BranchKind::GrowingRoots, n), byThree[n + 1]) << "n = " << n;
+        EXPECT_EQ(branching::countBranches(BranchKind::RunningBranch, n), byThree[n + 1]) << "n = " << n;
+        EXPECT_EQ(branching::countBranches(BranchKind::BranchFrame, n), byThree[n + 1]) << "n = " << n;
     }
-    EXPECT_EQ(growth::countBranches(BranchKind::GrowingTree, -5), 1);
+    EXPECT_EQ(branching::countBranches(BranchKind::GrowingTree, -5), 1);
 }
 
 TEST(BranchDraws, CountDependsOnLevelOnlyAndIsEven)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-using growth::BranchBuffer;
+using branching::BranchBuffer;
 
 namespace {
 
@@ -27,8 +27,8 @@ float zeroDraw()
 // Goes straight along +x, records what the loop asks of it.
 struct RecordingSteps
 {
-    growth::NormalDraw draw = zeroDraw;
-    std::vector<growth::MainBranchStep>* steps;
+    branching::NormalDraw draw = zeroDraw;
+    std::vector<branching::MainBranchStep>* steps;
 
     float steer(float, float, float angle) const
     {
@@ -36,8 +36,8 @@ struct RecordingSteps
             eventLog->push_back("steer");
         return angle;
     }
-    growth::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
-    void growSideBranches(const growth::MainBranchStep& step) const
+    branching::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
+    void growSideBranches(const branching::MainBranchStep& step) const
     {
         if (eventLog)
             eventLog->push_back("sides");
@@ -48,7 +48,7 @@ struct RecordingSteps
 struct MainRun
 {
     std::vector<float> floats;
-    std::vector<growth::MainBranchStep> steps;
+    std::vector<branching::MainBranchStep> steps;
     int used = 0;
 
     int segments() const { return used / 4; }
@@ -65,7 +65,7 @@ MainRun runMain(float budget, int capacity = 4000, int level = 4, int usedBefore
     run.floats.assign(static_cast<std::size_t>(capacity) + 8, kSentinel);
     BranchBuffer buffer{run.floats.data(), usedBefore, capacity};
     const RecordingSteps steps{zeroDraw, &run.steps};
-    growth::generateMainBranch(buffer, steps, level, budget, 0.0f, 0.0f, 0.0f, 0.15f);
+    branching::generateMainBranch(buffer, steps, level, budget, 0.0f, 0.0f, 0.0f, 0.15f);
     run.used = buffer.used;
     return run;
 }
@@ -148,24 +148,24 @@ TEST(MainBranchLoop, StopsAtCapacityWithoutWritingBeyond)
 
 TEST(MainBranchMaths, SegmentLengthFactorIsClamped)
 {
-    EXPECT_FLOAT_EQ(growth::mainSegmentLength(0.0f, 0.15f), 0.15f);
-    EXPECT_FLOAT_EQ(growth::mainSegmentLength(1.0f, 0.5f), 0.7f);
-    EXPECT_FLOAT_EQ(growth::mainSegmentLength(-5.0f, 1.0f), 0.2f);
-    EXPECT_FLOAT_EQ(growth::mainSegmentLength(5.0f, 1.0f), 2.0f);
+    EXPECT_FLOAT_EQ(branching::mainSegmentLength(0.0f, 0.15f), 0.15f);
+    EXPECT_FLOAT_EQ(branching::mainSegmentLength(1.0f, 0.5f), 0.7f);
+    EXPECT_FLOAT_EQ(branching::mainSegmentLength(-5.0f, 1.0f), 0.2f);
+    EXPECT_FLOAT_EQ(branching::mainSegmentLength(5.0f, 1.0f), 2.0f);
 }
 
 TEST(MainBranchMaths, WalkTurnsByAFifthOfTheDrawInDoublePrecision)
 {
-    EXPECT_EQ(growth::walkedAngle(1.0f, 0.5f), static_cast<float>(1.0 + 0.2 * 0.5));
-    EXPECT_EQ(growth::walkedAngle(-1.3f, 1.0f), static_cast<float>(static_cast<double>(-1.3f) + 0.2));
+    EXPECT_EQ(branching::walkedAngle(1.0f, 0.5f), static_cast<float>(1.0 + 0.2 * 0.5));
+    EXPECT_EQ(branching::walkedAngle(-1.3f, 1.0f), static_cast<float>(static_cast<double>(-1.3f) + 0.2));
 }
 
 TEST(MainBranchMaths, BudgetIsEightSegmentsPerSecond)
 {
-    EXPECT_EQ(growth::mainBranchBudget(0.0f), 0.0f);
-    EXPECT_LT(growth::mainBranchBudget(0.124f), 1.0f);
-    EXPECT_GT(growth::mainBranchBudget(0.124f), 0.0f);
-    EXPECT_NEAR(growth::mainBranchBudget(15.0f), 120.0f, 1e-4);
-    EXPECT_NEAR(growth::mainBranchBudget(33.0f), 264.0f, 1e-4);
-    EXPECT_LT(growth::mainBranchBudget(-1.0f), 0.0f);
+    EXPECT_EQ(branching::mainBranchBudget(0.0f), 0.0f);
+    EXPECT_LT(branching::mainBranchBudget(0.124f), 1.0f);
+    EXPECT_GT(branching::mainBranchBudget(0.124f), 0.0f);
+    EXPECT_NEAR(branching::mainBranchBudget(15.0f), 120.0f, 1e-4);
+    EXPECT_NEAR(branching::mainBranchBudget(33.0f), 264.0f, 1e-4);
+    EXPECT_LT(branching::mainBranchBudget(-1.0f), 0.0f);
 }

@@ -5,7 +5,7 @@
 
 #include "gfx/Random.h"
 #include "gfx/ViewWindow.h"
-#include "growth/ExactTrig.h"
+#include "growth/replay/ExactTrig.h"
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/BranchFrameReplay.h"
 #include "scenes/growingtree/GrowingRoots.h"
@@ -37,7 +37,7 @@ void clearSpare()
 struct Memory
 {
     std::vector<float> floats;
-    growth::BranchBuffer buffer;
+    branching::BranchBuffer buffer;
 
     explicit Memory(int capacity) : floats(static_cast<std::size_t>(capacity), -7.0f)
     {
@@ -45,25 +45,25 @@ struct Memory
     }
 };
 
-bool sameFloats(const growth::BranchBuffer& a, const growth::BranchBuffer& b)
+bool sameFloats(const branching::BranchBuffer& a, const branching::BranchBuffer& b)
 {
     return a.used == b.used && a.kept == b.kept &&
            std::memcmp(a.vertices, b.vertices, static_cast<std::size_t>(a.kept) * sizeof(float)) == 0;
 }
 
 // The segments of a full generation whose bounding boxes meet the window, in order.
-std::vector<float> segmentsMeeting(const growth::BranchBuffer& full, const gfx::ViewWindow& window)
+std::vector<float> segmentsMeeting(const branching::BranchBuffer& full, const gfx::ViewWindow& window)
 {
     std::vector<float> kept;
-    for (int i = 0; i + growth::kFloatsPerSegment <= full.used; i += growth::kFloatsPerSegment) {
+    for (int i = 0; i + branching::kFloatsPerSegment <= full.used; i += branching::kFloatsPerSegment) {
         const float* s = full.vertices + i;
         if (window.mayTouch(s[0], s[1], s[2], s[3]))
-            kept.insert(kept.end(), s, s + growth::kFloatsPerSegment);
+            kept.insert(kept.end(), s, s + branching::kFloatsPerSegment);
     }
     return kept;
 }
 
-std::vector<float> keptFloats(const growth::BranchBuffer& buffer)
+std::vector<float> keptFloats(const branching::BranchBuffer& buffer)
 {
     return std::vector<float>(buffer.vertices, buffer.vertices + buffer.kept);
 }
@@ -176,7 +176,7 @@ TEST(Replay, TreeAndRootsEqualTheReferenceInEveryFrame)
 {
     clearSpare();
     GrowingTreePrivate tree;
-    tree.buffer.capacity = tree.countBranches(tree.depth) * growth::kFloatsPerSegment;
+    tree.buffer.capacity = tree.countBranches(tree.depth) * branching::kFloatsPerSegment;
     Memory treeReference(tree.buffer.capacity);
     Memory treeReplayed(tree.buffer.capacity);
     const GrowingRoots::Replay rootsReplay = GrowingRoots::recordDraws();
@@ -189,7 +189,7 @@ TEST(Replay, TreeAndRootsEqualTheReferenceInEveryFrame)
         if (t - 7.0f >= 0.0f) {
             tree.buffer = treeReference.buffer;
             tree.generateTree(t - 7.0f);
-            const growth::BranchBuffer reference = tree.buffer;
+            const branching::BranchBuffer reference = tree.buffer;
             const gfx::RandomState afterReference = gfx::randomState();
             tree.buffer = treeReplayed.buffer;
             ASSERT_TRUE(tree.replayTree(t - 7.0f));
@@ -244,7 +244,7 @@ TEST(Replay, DeclinesWhenTheBufferWouldFillUp)
     Memory exact(needed);
     EXPECT_FALSE(replay.generate(exact.buffer, ground, 5.0f));
     EXPECT_EQ(exact.buffer.used, 0);
-    Memory spare(needed + growth::kFloatsPerSegment);
+    Memory spare(needed + branching::kFloatsPerSegment);
     EXPECT_TRUE(replay.generate(spare.buffer, ground, 5.0f));
     // Far too small: the replay stops at the capacity and declines.
     Memory tiny(40);
@@ -279,7 +279,7 @@ TEST(ExactTrig, WidenedCosSinEqualsTheLibraryRounded)
         angles.push_back(a);
     int mismatches = 0;
     for (float a : angles) {
-        const growth::WidenedCosSin d = growth::widenedCosSin(a);
+        const branching::WidenedCosSin d = branching::widenedCosSin(a);
         const float c = static_cast<float>(std::cos(static_cast<double>(a)));
         const float s = static_cast<float>(std::sin(static_cast<double>(a)));
         if (std::memcmp(&d.c, &c, sizeof c) != 0 || std::memcmp(&d.s, &s, sizeof s) != 0)

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-using growth::BranchBuffer;
+using branching::BranchBuffer;
 
 namespace {
 

@@ -1,10 +1,11 @@
+#include "app/Occlusion.h"
 #include "app/Projection.h"
 #include "app/Schedule.h"
-#include "gfx/ComponentFactory.h"
 #include "gfx/SceneComponents.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,31 +30,22 @@ TEST(DemoClock, NanosecondDifferenceBecomesSingleSeconds)
     EXPECT_EQ(demoSeconds(1'000'000'000'000'000'000 + 75'000'000'000, 1'000'000'000'000'000'000), 75.0f);
 }
 
-TEST(Projection, LandscapeSpansMinusOneToOneAcross)
+// The longer side spans -1 to 1, the shorter side as far as the aspect lets it.
+TEST(Projection, LongerSideSpansMinusOneToOne)
 {
-    const OrthoBounds b = orthoBounds(800, 600);
-    EXPECT_EQ(b.left, -1.0f);
-    EXPECT_EQ(b.right, 1.0f);
-    EXPECT_EQ(b.bottom, -0.75f);
-    EXPECT_EQ(b.top, 0.75f);
-}
-
-TEST(Projection, PortraitSpansMinusOneToOneUpward)
-{
-    const OrthoBounds b = orthoBounds(600, 800);
-    EXPECT_EQ(b.left, -0.75f);
-    EXPECT_EQ(b.right, 0.75f);
-    EXPECT_EQ(b.bottom, -1.0f);
-    EXPECT_EQ(b.top, 1.0f);
-}
-
-TEST(Projection, SquareWindowIsTheUnitSquare)
-{
-    const OrthoBounds b = orthoBounds(512, 512);
-    EXPECT_EQ(b.left, -1.0f);
-    EXPECT_EQ(b.right, 1.0f);
-    EXPECT_EQ(b.bottom, -1.0f);
-    EXPECT_EQ(b.top, 1.0f);
+    struct Row
+    {
+        int w, h;
+        OrthoBounds bounds;
+    };
+    for (const Row& row : {Row{800, 600, {-1.0f, 1.0f, -0.75f, 0.75f}}, Row{600, 800, {-0.75f, 0.75f, -1.0f, 1.0f}},
+                           Row{512, 512, {-1.0f, 1.0f, -1.0f, 1.0f}}}) {
+        const OrthoBounds b = orthoBounds(row.w, row.h);
+        EXPECT_EQ(b.left, row.bounds.left) << row.w << "x" << row.h;
+        EXPECT_EQ(b.right, row.bounds.right) << row.w << "x" << row.h;
+        EXPECT_EQ(b.bottom, row.bounds.bottom) << row.w << "x" << row.h;
+        EXPECT_EQ(b.top, row.bounds.top) << row.w << "x" << row.h;
+    }
 }
 
 TEST(Projection, ZeroOrNegativeSizeKeepsTheLastProjection)
@@ -81,12 +73,6 @@ TEST(SceneShape, ComponentsAreDestroyedFirstToLast)
     EXPECT_EQ(calls, (std::vector<std::string>{"~a", "~b"}));
 }
 
-TEST(SceneShape, EmptyFactoryDestroysNothing)
-{
-    ComponentFactory factory;
-    EXPECT_EQ(factory.size(), 0u);
-}
-
 TEST(ScheduleOrder, EntriesAreDestroyedFirstToLast)
 {
     std::vector<std::string> calls;
@@ -98,7 +84,43 @@ TEST(ScheduleOrder, EntriesAreDestroyedFirstToLast)
     EXPECT_EQ(calls, (std::vector<std::string>{"~first", "~second"}));
 }
 
-TEST(ScheduleOrder, DemoEndsAtSeventyFiveSeconds)
+
+namespace {
+
+struct IdleScene : ISceneComponent
 {
-    EXPECT_EQ(Schedule::endTime(), 75.0f);
+    void draw(float) override {}
+};
+
+gfx::HiddenRect hidesTheMiddle(float, const gfx::ViewWindow&)
+{
+    return {-0.5f, 0.5f, -0.5f, 0.5f};
+}
+gfx::HiddenRect hidesTheLowerHalf(float, const gfx::ViewWindow&)
+{
+    return gfx::hiddenBelow(0.0f);
+}
+gfx::HiddenRect hidesAll(float, const gfx::ViewWindow&)
+{
+    return gfx::kWholeViewHiddenRect;
+}
+
+} // namespace
+
+// Of the later scenes that show, the one hiding most counts; none counts in an
+// unbounded view, that is with culling off.
+TEST(Occlusion, TheLaterSceneHidingMostCountsInABoundedViewOnly)
+{
+    Schedule schedule;
+    schedule.append(0.0f, 10.0f, new IdleScene());
+    schedule.append(0.0f, 10.0f, new IdleScene(), &hidesTheMiddle);
+    schedule.append(0.0f, 10.0f, new IdleScene(), &hidesTheLowerHalf);
+    schedule.append(6.0f, 10.0f, new IdleScene(), &hidesAll);
+    const auto later = std::next(schedule.scenes().cbegin());
+    const auto end = schedule.scenes().cend();
+    const gfx::ViewWindow view = {-1.0f, 1.0f, -0.5f, 0.5f};
+    EXPECT_EQ(hiddenByLaterScenes(later, end, 5.0f, view).top, 0.0f) << "the lower half, not the middle";
+    EXPECT_EQ(hiddenByLaterScenes(later, end, 6.0f, view).top, gfx::kPastTheView) << "the scene shown from 6 s";
+    EXPECT_TRUE(hiddenByLaterScenes(later, end, 6.0f, gfx::ViewWindow::everywhere()).isEmpty());
+    EXPECT_TRUE(hiddenByLaterScenes(end, end, 6.0f, view).isEmpty()) << "the last scene";
 }

@@ -6,6 +6,7 @@
 #include "gfx/ViewWindow.h"
 #include "growth/BranchBuffer.h"
 #include "scenes/crashframe/Explosion.h"
+#include "scenes/fallingdrops/RingCost.h"
 #include "scenes/runningoff/RunningHills.h"
 
 #include <gtest/gtest.h>
@@ -129,13 +130,12 @@ TEST(ViewWindow, InscribedRadiusLiesInsideEveryRimEdge)
 TEST(RingReach, SortsRingsByWhatTheyDoToTheView)
 {
     constexpr int kSegments = 360;
-    using gfx::RingReach;
-    EXPECT_EQ(gfx::ringReach(kView, kSegments, 5.0f, 5.0f, 1.0f), RingReach::Misses) << "far away";
-    EXPECT_EQ(gfx::ringReach(kView, kSegments, 0.0f, 0.0f, 1.2f), RingReach::Misses) << "view in the hole";
-    EXPECT_EQ(gfx::ringReach(kView, kSegments, 0.0f, 3.0f, 2.0f), RingReach::CoversAll) << "view in the band";
-    EXPECT_EQ(gfx::ringReach(kView, kSegments, 0.0f, 0.0f, 0.6f), RingReach::CoversAllButHole);
-    EXPECT_EQ(gfx::ringReach(kView, kSegments, 0.0f, 0.0f, 0.4f), RingReach::Partly) << "outer rim in view";
-    EXPECT_EQ(gfx::ringReach(gfx::ViewWindow::everywhere(), kSegments, 0.0f, 0.0f, 0.4f), RingReach::Partly);
+    EXPECT_EQ(ringReach(kView, kSegments, 5.0f, 5.0f, 1.0f), RingReach::Misses) << "far away";
+    EXPECT_EQ(ringReach(kView, kSegments, 0.0f, 0.0f, 1.2f), RingReach::Misses) << "view in the hole";
+    EXPECT_EQ(ringReach(kView, kSegments, 0.0f, 3.0f, 2.0f), RingReach::CoversAll) << "view in the band";
+    EXPECT_EQ(ringReach(kView, kSegments, 0.0f, 0.0f, 0.6f), RingReach::CoversAllButHole);
+    EXPECT_EQ(ringReach(kView, kSegments, 0.0f, 0.0f, 0.4f), RingReach::Partly) << "outer rim in view";
+    EXPECT_EQ(ringReach(gfx::ViewWindow::everywhere(), kSegments, 0.0f, 0.0f, 0.4f), RingReach::Partly);
 }
 
 TEST(RingReach, CountsWhatEachWayOfDrawingARingFills)
@@ -143,26 +143,26 @@ TEST(RingReach, CountsWhatEachWayOfDrawingARingFills)
     constexpr int kSegments = 360;
     // The view mostly in the band, reaching past its outer rim a little: the
     // flipped way fills a sliver, the ring itself nearly all of the view.
-    const gfx::RingCost band = gfx::ringCost(kView, kSegments, 0.0f, -2.0f, 1.3f);
-    EXPECT_EQ(band.direct + band.flipped, gfx::kRingGridPoints);
+    const RingCost band = ringCost(kView, kSegments, 0.0f, -2.0f, 1.3f);
+    EXPECT_EQ(band.direct + band.flipped, kRingGridPoints);
     EXPECT_LT(band.flipped, band.direct);
     EXPECT_FALSE(band.holeMeetsView);
     // The view mostly in the hole, the band in its corners: the ring is cheaper.
-    const gfx::RingCost hole = gfx::ringCost(kView, kSegments, 0.0f, 0.0f, 1.1f);
+    const RingCost hole = ringCost(kView, kSegments, 0.0f, 0.0f, 1.1f);
     EXPECT_GT(hole.flipped, hole.direct);
     EXPECT_FALSE(hole.outerMeetsView);
     // Beyond twice the outer rim there is no flipped way.
-    EXPECT_EQ(gfx::ringCost(kView, kSegments, 0.0f, -1.2f, 0.3f).flipped, -1);
+    EXPECT_EQ(ringCost(kView, kSegments, 0.0f, -1.2f, 0.3f).flipped, -1);
     // A ring over the whole view costs nothing flipped.
-    const gfx::RingCost all = gfx::ringCost(kView, kSegments, 0.0f, 3.0f, 2.0f);
-    EXPECT_EQ(all.reach, gfx::RingReach::CoversAll);
+    const RingCost all = ringCost(kView, kSegments, 0.0f, 3.0f, 2.0f);
+    EXPECT_EQ(all.reach, RingReach::CoversAll);
     EXPECT_EQ(all.flipped, 0);
 }
 
 TEST(BranchBufferWindow, CountsEverySegmentAndKeepsOnlyThoseThatMayBeSeen)
 {
     std::vector<float> memory(16, -1.0f);
-    growth::BranchBuffer buffer{nullptr, 0, 16};
+    branching::BranchBuffer buffer{nullptr, 0, 16};
     buffer.begin(memory.data(), kView);
     buffer.appendSegment(0.0f, 0.0f, 0.1f, 0.1f);  // seen
     buffer.appendSegment(3.0f, 3.0f, 3.1f, 3.1f);  // not

@@ -139,11 +139,11 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("First demo second of the range."),
                                   QStringLiteral("SECONDS"), QStringLiteral("0"));
     const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("Demo second at which the range ends."),
-                                QStringLiteral("SECONDS"), QStringLiteral("75"));
+                                QStringLiteral("SECONDS"), QString::number(Schedule::endTime()));
     const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Frames per second, 1 to 1000: 60, 29.97 or 60000/1001."),
                                  QStringLiteral("RATE"), QStringLiteral("60"));
     const QCommandLineOption crf(QStringLiteral("crf"), QStringLiteral("H.264 quality, 1 (best) to 51."),
-                                 QStringLiteral("N"), QStringLiteral("18"));
+                                 QStringLiteral("N"), QString::number(kDefaultCrf));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show the help and exit."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "FrameRange.h"
+#include "VideoWriter.h"
+
+#include "app/Schedule.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,9 +26,9 @@ struct CaptureOptions
     QString output;      // the PNG or the video file
     QString directory;   // where --frames writes
     double from = 0.0;
-    double to = 75.0;
+    double to = Schedule::endTime();
     FrameRate fps;
-    int crf = 18;
+    int crf = kDefaultCrf;
     bool straightforward = false;  // benchmark the straightforward paths, not the fast ones
     bool help = false;     // --help or -h: print the help, nothing else
     bool version = false;  // --version: print the version, nothing else

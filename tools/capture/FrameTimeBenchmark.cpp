@@ -3,10 +3,8 @@
 #include "Interruption.h"
 #include "Progress.h"
 
-#include "app/OffscreenRenderer.h"
+#include "app/FrameTimer.h"
 #include "app/Schedule.h"
-#include "gfx/GenerationTimer.h"
-#include "gfx/Gl.h"
 
 #include <algorithm>
 #include <chrono>
@@ -86,20 +84,16 @@ void FrameTimeBenchmark::run(OffscreenRenderer& renderer, Schedule& schedule)
     frames.clear();
     frames.reserve(static_cast<std::size_t>(total));
     Progress progress(total, stderr);
-    gfx::GenerationTimer::setEnabled(true);
-    const Clock::time_point started = Clock::now();
-    for (std::int64_t n = 0; n < total && !Interruption::requested(); ++n) {
-        const Clock::time_point begin = Clock::now();
-        gfx::GenerationTimer::takeNanos();
-        renderer.drawFrame(schedule, range.timeOf(n));
-        glFinish();
-        const double frameMs = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-        const double generateMs = static_cast<double>(gfx::GenerationTimer::takeNanos()) / 1e6;
-        frames.push_back({range.secondsOf(n), generateMs, frameMs - generateMs});
-        progress.update(n + 1);
+    {
+        FrameTimer timer;
+        const Clock::time_point started = Clock::now();
+        for (std::int64_t n = 0; n < total && !Interruption::requested(); ++n) {
+            const FrameTimer::Split split = timer.time(renderer, schedule, range.timeOf(n));
+            frames.push_back({range.secondsOf(n), split.generateMs, split.drawMs});
+            progress.update(n + 1);
+        }
+        wallSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     }
-    wallSeconds = std::chrono::duration<double>(Clock::now() - started).count();
-    gfx::GenerationTimer::setEnabled(false);
     progress.finish(static_cast<std::int64_t>(frames.size()));
 }
 

@@ -1,5 +1,7 @@
 #include "SoundtrackClip.h"
 
+#include "audio/Soundtrack.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -44,7 +46,7 @@ SoundtrackClip::SoundtrackClip(QByteArray wavFile) : bytes(std::move(wavFile))
 
 SoundtrackClip SoundtrackClip::compiledIn()
 {
-    QFile resource(QStringLiteral(":/xm/umf.wav"));
+    QFile resource(QString::fromLatin1(kSoundtrackResource));
     if (!resource.open(QIODevice::ReadOnly))
         return SoundtrackClip(QByteArray());
     return SoundtrackClip(resource.readAll());

@@ -17,7 +17,7 @@ class SoundtrackClip
 public:
     // Takes a complete WAV file; valid() tells whether it could be read.
     explicit SoundtrackClip(QByteArray wavFile);
-    // The soundtrack compiled into this program as ":/xm/umf.wav".
+    // The soundtrack compiled into this program (audio/Soundtrack.h).
     static SoundtrackClip compiledIn();
 
     bool valid() const { return ok; }

@@ -120,7 +120,7 @@ bool VideoWriter::open()
     // A closed pipe must come back from write() as an error, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
     if (findFfmpeg().isEmpty())
-        return fail(QStringLiteral("ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)"));
+        return fail(QString::fromLatin1(kFfmpegMissing));
     if (findFfprobe().isEmpty())
         return fail(QStringLiteral("ffprobe is not installed; it comes with ffmpeg (on Debian: sudo apt-get install ffmpeg)"));
     // The target is checked, and its hidden file made, before any frame is drawn.

@@ -16,12 +16,17 @@
 
 class SoundtrackClip;
 
+// H.264 quality unless --crf says otherwise: 1 (best) to 51.
+constexpr int kDefaultCrf = 18;
+// What findFfmpeg() finding nothing means to the user.
+constexpr const char* kFfmpegMissing = "ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)";
+
 struct VideoSettings
 {
     QString path;  // .mp4 or .mkv
     int width = 0;
     int height = 0;
-    int crf = 18;
+    int crf = kDefaultCrf;
 };
 
 class VideoWriter : public FrameSink

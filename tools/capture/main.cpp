@@ -19,7 +19,6 @@
 #include "app/GlSource.h"
 #include "app/OffscreenRenderer.h"
 #include "app/Schedule.h"
-#include "gfx/FastPaths.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -126,7 +125,7 @@ int captureRange(const CaptureOptions& options, OffscreenRenderer& renderer)
     std::unique_ptr<FrameSink> sink;
     if (options.mode == CaptureMode::Video) {
         if (VideoWriter::findFfmpeg().isEmpty())
-            return fail(QStringLiteral("ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)"));
+            return fail(QString::fromLatin1(kFfmpegMissing));
         sink = std::make_unique<VideoWriter>(VideoSettings{options.output, options.width, options.height, options.crf},
                                              range, soundtrack);
     } else {
@@ -185,10 +184,8 @@ int benchmark(const CaptureOptions& options, OffscreenRenderer& renderer)
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
-    gfx::setReplayEnabled(!options.straightforward);
-    gfx::setCullingEnabled(!options.straightforward);
     Schedule schedule;
-    schedule.build();
+    schedule.build(options.straightforward ? gfx::FastPaths::none() : gfx::FastPaths::all());
     Interruption::install();
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);

@@ -1,8 +1,8 @@
-#include "growth/DrawTape.h"
+#include "growth/replay/DrawTape.h"
 
 #include <cstddef>
 
-namespace growth {
+namespace branching {
 
 void DrawTape::restoreStateAfter(int step) const
 {
@@ -28,4 +28,4 @@ int mainBranchSteps(float budget, int limit)
     return steps;
 }
 
-} // namespace growth
+} // namespace branching

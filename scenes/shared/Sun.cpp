@@ -1,4 +1,4 @@
-#include "gfx/SkyLayers.h"
+#include "scenes/shared/Sun.h"
 
 #include "gfx/ShapeBuffers.h"
 #include "gfx/ShapeVertices.h"
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace gfx {
+namespace sky {
 
 namespace {
 
@@ -40,24 +40,11 @@ void drawSun(float t, GLuint diskBuffer, int segments)
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     {
-        const VertexArray disk(diskBuffer);
+        const gfx::VertexArray disk(diskBuffer);
         glColor4f(sun.grey, sun.grey, sun.grey, 1.0f);
-        disk.drawPlaced(GL_TRIANGLE_FAN, diskVertexCount(segments), sun.x, sun.y, kSunRadius);
+        disk.drawPlaced(GL_TRIANGLE_FAN, gfx::diskVertexCount(segments), sun.x, sun.y, kSunRadius);
     }
     glDisable(GL_BLEND);
 }
 
-void drawSkyBand(const SkyBand& band, const std::function<void()>& drawRectangle)
-{
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(band.red, band.green, band.blue, band.alpha);
-    glPushMatrix();
-    glTranslatef(0.0f, band.centreY, 0.0f);
-    glScalef(1.0f, band.heightScale, 1.0f);
-    drawRectangle();
-    glPopMatrix();
-    glDisable(GL_BLEND);
-}
-
-} // namespace gfx
+} // namespace sky

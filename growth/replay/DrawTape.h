@@ -20,7 +20,7 @@
 
 #include <vector>
 
-namespace growth {
+namespace branching {
 
 class DrawTape
 {
@@ -93,4 +93,4 @@ struct TapeDraw
     float operator()() const { return *next++; }
 };
 
-} // namespace growth
+} // namespace branching

@@ -16,7 +16,7 @@
 
 #include <cmath>
 
-namespace growth {
+namespace branching {
 
 struct WidenedCosSin
 {
@@ -129,4 +129,4 @@ inline WidenedCosSin widenedCosSin(float angle)
     return {roundedCos(a.c, angle), roundedSin(a.s, angle)};
 }
 
-} // namespace growth
+} // namespace branching

@@ -5,19 +5,21 @@
 // every frame.
 //
 // Caches: the generation's rndn() values after srand(seed), recorded once
-// (growth/DrawTape.h); the count does not depend on growth, only on the level.
-// Exact: the replay generator (growth/ReplayBranches.h) performs the
-// reference's operations on those values, and the random state is put where
-// the reference leaves it. Where it cannot stand in (a pending rndn() spare, a
-// buffer that would fill up) generate() says so and the caller runs the
-// reference.
+// (growth/replay/DrawTape.h); the count does not depend on growth, only on the
+// level. Exact: the replay generator (growth/replay/ReplayBranches.h) performs
+// the reference's operations on those values, and the random state is put
+// where the reference leaves it. Where it cannot stand in (a pending rndn()
+// spare, a buffer that would fill up) generate() says so and the caller runs
+// the reference.
 
 #include "growth/BranchBuffer.h"
 #include "growth/BranchGenerator.h"
-#include "growth/DrawTape.h"
-#include "growth/ReplayBranches.h"
+#include "growth/replay/DrawTape.h"
+#include "growth/replay/ReplayBranches.h"
+#include "growth/replay/ReplayLayout.h"
+#include "growth/replay/ReplayRun.h"
 
-namespace growth {
+namespace branching {
 
 template <BranchKind kind>
 class GenerationReplay
@@ -38,17 +40,12 @@ public:
     bool generate(BranchBuffer& buffer, float time, float growth, float x, float y, float angle, float length) const
     {
         buffer.restart();
-        if (rndnSparePending())
+        if (!replayMayStandIn(tape, 1))
             return false;
         const float* next = tape.draws();
         ReplayBranches<kind> generation(buffer, next, time);
         generation.grow(level, growth, x, y, angle, length);
-        if (replayFellShort(buffer, generation.overflowed())) {
-            buffer.restart();
-            return false;
-        }
-        tape.restoreStateAfter(1);
-        return true;
+        return finishReplay(tape, 1, buffer, generation.overflowed());
     }
 
 private:
@@ -56,4 +53,4 @@ private:
     DrawTape tape;
 };
 
-} // namespace growth
+} // namespace branching
