@@ -19,6 +19,9 @@ echo "== Release build and tests"
 "$here/tools/setup.sh" "$here/build"
 "${with_display[@]}" ctest --test-dir "$here/build" --output-on-failure -j2
 
+echo "== The same pictures from a build that may fuse multiply-adds"
+"${with_display[@]}" "$here/tools/check-fma.sh" "$here/build"
+
 echo "== Sanitizer build and tests"
 "$here/tools/setup.sh" "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DUMBRAFEN_SANITIZE=ON
 # One rasterizer thread: LeakSanitizer's stop-the-world tracer now and then
