@@ -1,5 +1,6 @@
 #include "app/DriverMemory.h"
 #include "app/MainWindow.h"
+#include "app/QuitRequests.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char** argv)
 {
     keepFreedMemoryMapped();
     QApplication application(argc, argv);
+    // Signals and a window destroyed from outside close it as its close button does.
+    QuitRequests quitRequests;
     int status = 0;
     {
         MainWindow window(nullptr);

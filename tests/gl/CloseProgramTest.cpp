@@ -1,9 +1,12 @@
-// The real program, closed the way a window manager closes it: a WM_DELETE_WINDOW
-// message to its window, before Space, while the music plays and while the
-// surface is on its way out. Keys reach it as X key events sent to its window;
-// the program has no way of being driven that a user does not have.
+// The real program, closed every way a user or the system closes it: the close
+// button (the WM_DELETE_WINDOW message a window manager sends), SIGINT, SIGTERM,
+// SIGHUP and its window destroyed by another client; before Space, while the
+// music plays and while the surface is on its way out. Keys reach it as X key
+// events sent to its window; the program has no way of being driven that a user
+// does not have.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -12,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -27,6 +31,25 @@ namespace {
 constexpr int kCloseLimitMs = 1000;
 constexpr int kStartLimitMs = 20000;
 constexpr int kDownPressesToTheEnd = 10;
+
+enum class Closing { CloseButton, Interrupt, Terminate, HangUp, WindowDestroyed };
+enum class Moment { BeforeSpace, WhilePlaying, WhileTheSurfaceGoes };
+
+struct ClosingWay
+{
+    Closing how;
+    const char* name;
+};
+
+constexpr ClosingWay kClosingWays[] = {
+    {Closing::CloseButton, "the close button"}, {Closing::Interrupt, "SIGINT"},
+    {Closing::Terminate, "SIGTERM"},            {Closing::HangUp, "SIGHUP"},
+    {Closing::WindowDestroyed, "the window destroyed from outside"},
+};
+
+// After the arrow keys end the demo, the close comes at the last frame, during
+// the surface's deletion or just after it; each way gets another of these.
+constexpr int kSurfaceGoesDelaysMs[] = {0, 2, 8, 32, 64};
 
 struct DisplayCloser
 {
@@ -99,13 +122,20 @@ public:
         XFlush(display.get());
     }
 
-    // Closes the window and returns the milliseconds until the process ended,
+    // Closes the program and returns the milliseconds until the process ended,
     // or -1 if it had not ended after several times the limit.
-    qint64 closeAndTime()
+    qint64 closeAndTime(Closing how = Closing::CloseButton)
     {
         QElapsedTimer timer;
         timer.start();
-        askToClose();
+        if (how == Closing::CloseButton)
+            askToClose();
+        else if (how == Closing::WindowDestroyed)
+            XDestroyWindow(display.get(), window);
+        else
+            ::kill(static_cast<pid_t>(process.processId()),
+                   how == Closing::Interrupt ? SIGINT : how == Closing::Terminate ? SIGTERM : SIGHUP);
+        XFlush(display.get());
         if (!process.waitForFinished(kCloseLimitMs * 5))
             return -1;
         return timer.elapsed();
@@ -228,6 +258,8 @@ protected:
         return Program::waitFor([&] { return fileSize(musicPath()) > before; }, withinMs);
     }
 
+    // Ended in time with status 0 and nothing said about an error (an X or GL
+    // error, a failed framebuffer).
     static void expectCleanExit(Program& program, qint64 milliseconds, const char* when)
     {
         std::printf("closed %s: exit after %lld ms\n", when, static_cast<long long>(milliseconds));
@@ -235,6 +267,9 @@ protected:
         EXPECT_LT(milliseconds, kCloseLimitMs) << when;
         EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit) << when;
         EXPECT_EQ(program.process.exitCode(), 0) << when;
+        const QByteArray errors = program.process.readAllStandardError();
+        EXPECT_FALSE(errors.contains("rror") || errors.contains("GL_") || errors.contains("ramebuffer"))
+            << when << ": " << errors.toStdString();
     }
 
     static void startDemo(Program& program)
@@ -249,40 +284,33 @@ protected:
 
 } // namespace
 
-TEST_F(CloseProgram, BeforeSpaceEndsWithinASecond)
+TEST_F(CloseProgram, EveryWayOfClosingEndsCleanlyWithinASecond)
 {
-    Program program(environment());
-    ASSERT_TRUE(program.waitForWindow());
-    expectCleanExit(program, program.closeAndTime(), "before Space");
-    EXPECT_FALSE(QFileInfo::exists(musicPath())) << "no music before Space";
-}
-
-TEST_F(CloseProgram, WhileTheMusicPlaysEndsWithinASecond)
-{
-    Program program(environment());
-    ASSERT_TRUE(program.waitForWindow());
-    startDemo(program);
-    ASSERT_TRUE(musicGrows(2000));
-    QTest::qSleep(300);
-    ASSERT_TRUE(musicGrows(500)) << "still playing";
-    expectCleanExit(program, program.closeAndTime(), "while the music plays");
-}
-
-// The arrow keys end the demo; the close comes a few milliseconds later, at the
-// last frame, during the deletion or just after it.
-TEST_F(CloseProgram, WhileTheSurfaceIsDeletedEndsWithinASecond)
-{
-    for (int delayMs : {0, 1, 2, 4, 8, 16, 32, 64}) {
-        Program program(environment());
-        ASSERT_TRUE(program.waitForWindow());
-        startDemo(program);
-        ASSERT_TRUE(musicGrows(2000));
-        for (int i = 0; i < kDownPressesToTheEnd; ++i)
-            program.press(XK_Down);
-        if (delayMs > 0)
-            QTest::qSleep(delayMs);
-        const std::string when = "at " + std::to_string(delayMs) + " ms after the end";
-        expectCleanExit(program, program.closeAndTime(), when.c_str());
+    int row = 0;
+    for (const ClosingWay& way : kClosingWays) {
+        const int delayMs = kSurfaceGoesDelaysMs[row++];
+        for (Moment moment : {Moment::BeforeSpace, Moment::WhilePlaying, Moment::WhileTheSurfaceGoes}) {
+            QFile::remove(musicPath());
+            Program program(environment());
+            ASSERT_TRUE(program.waitForWindow());
+            std::string when = std::string(way.name) + " before Space";
+            if (moment != Moment::BeforeSpace) {
+                startDemo(program);
+                ASSERT_TRUE(musicGrows(2000));
+                when = std::string(way.name) + " while the music plays";
+            }
+            if (moment == Moment::WhileTheSurfaceGoes) {
+                for (int i = 0; i < kDownPressesToTheEnd; ++i)
+                    program.press(XK_Down);
+                if (delayMs > 0)
+                    QTest::qSleep(delayMs);
+                when = std::string(way.name) + " at " + std::to_string(delayMs) + " ms after the end";
+            }
+            expectCleanExit(program, program.closeAndTime(way.how), when.c_str());
+            if (moment == Moment::BeforeSpace) {
+                EXPECT_FALSE(QFileInfo::exists(musicPath())) << "no music before Space";
+            }
+        }
     }
 }
 
