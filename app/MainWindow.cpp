@@ -49,6 +49,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     if (key == Qt::Key_Space && centralWidget() == nullptr) {
         mainWidget = new MainWidget(nullptr);
         setCentralWidget(mainWidget);
+        // For a window manager: no larger than the surface can draw.
+        setMaximumSize(mainWidget->maximumSize());
     }
     if (key == Qt::Key_Escape)
         setWindowState(Qt::WindowActive);

@@ -1,9 +1,11 @@
 // The real program, closed every way a user or the system closes it: the close
 // button (the WM_DELETE_WINDOW message a window manager sends), SIGINT, SIGTERM,
 // SIGHUP and its window destroyed by another client; before Space, while the
-// music plays and while the surface is on its way out. Keys reach it as X key
-// events sent to its window; the program has no way of being driven that a user
-// does not have.
+// music plays and while the surface is on its way out. And its window made as
+// large as X allows. Keys reach it as X key events sent to its window; the
+// program has no way of being driven that a user does not have.
+
+#include "app/MainWidget.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -50,6 +52,15 @@ constexpr ClosingWay kClosingWays[] = {
 // After the arrow keys end the demo, the close comes at the last frame, during
 // the surface's deletion or just after it; each way gets another of these.
 constexpr int kSurfaceGoesDelaysMs[] = {0, 2, 8, 32, 64};
+
+// The largest window X allows.
+constexpr int kHugeSide = 32767;
+constexpr int kHugeResizes = 20;
+// Playing at 640 x 360 takes about 130 MiB (up to 550 with the sanitizers);
+// the largest frame's three buffers alone take 768 MiB, the toolkit's for the
+// huge window 4 GiB.
+constexpr qint64 kSettledMiB = 768;
+constexpr int kSettledForMs = 1000;
 
 struct DisplayCloser
 {
@@ -141,6 +152,29 @@ public:
         return timer.elapsed();
     }
 
+    // What another client may do without a window manager: any size up to 32767.
+    void resizeWindow(int w, int h)
+    {
+        XResizeWindow(display.get(), window, static_cast<unsigned>(w), static_cast<unsigned>(h));
+        XFlush(display.get());
+    }
+
+    // The size of the surface's own X window (the only child of the program's
+    // window once Space is pressed), or an empty size.
+    QSize surfaceSize()
+    {
+        Window rootOut = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        XWindowAttributes attributes{};
+        const bool found = XQueryTree(display.get(), window, &rootOut, &parent, &children, &count) && count == 1
+            && XGetWindowAttributes(display.get(), children[0], &attributes);
+        if (children)
+            XFree(children);
+        return found ? QSize(attributes.width, attributes.height) : QSize();
+    }
+
     // The centre of the window is white once the surface draws (every frame
     // clears to white); the empty window shows the toolkit's grey.
     bool centreIsWhite()
@@ -155,6 +189,19 @@ public:
         const unsigned long pixel = XGetPixel(image, 0, 0) & 0xffffff;
         XDestroyImage(image);
         return pixel == 0xffffff;
+    }
+
+    // The program's resident memory in MiB, from /proc.
+    qint64 residentMiB() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+        }
+        return -1;
     }
 
     template <typename Condition>
@@ -312,6 +359,42 @@ TEST_F(CloseProgram, EveryWayOfClosingEndsCleanlyWithinASecond)
             }
         }
     }
+}
+
+// Without a window manager another client may make the window as large as X
+// allows, far beyond any buffer GL can draw: the surface stays within the
+// largest frame, and the demo plays on through sizes switching back and forth.
+TEST_F(CloseProgram, HugeWindowSizesKeepItPlaying)
+{
+    Program program(environment());
+    ASSERT_TRUE(program.waitForWindow());
+    startDemo(program);
+    program.resizeWindow(kHugeSide, kHugeSide);
+    ASSERT_TRUE(Program::waitFor([&] { return program.surfaceSize().width() > 640; }, 30000));
+    EXPECT_LE(program.surfaceSize().width(), MainWidget::kLargestSide);
+    EXPECT_LE(program.surfaceSize().height(), MainWidget::kLargestSide);
+    for (int i = 1; i <= kHugeResizes; ++i) {
+        const bool huge = i % 2 == 0;
+        program.resizeWindow(huge ? kHugeSide : 640, huge ? kHugeSide : 360);
+        QTest::qSleep(150);
+        ASSERT_EQ(program.process.state(), QProcess::Running) << "after " << i << " resizes";
+    }
+    program.resizeWindow(640, 360);
+    // Settled at the small size, with the largest frame's buffers and the
+    // toolkit's for the huge window given back.
+    QElapsedTimer settled;
+    EXPECT_TRUE(Program::waitFor(
+        [&] {
+            if (program.surfaceSize() != QSize(640, 360) || program.residentMiB() >= kSettledMiB)
+                settled.invalidate();
+            else if (!settled.isValid())
+                settled.start();
+            return settled.isValid() && settled.elapsed() >= kSettledForMs;
+        },
+        30000))
+        << program.residentMiB() << " MiB resident, surface " << program.surfaceSize().width() << " wide";
+    EXPECT_TRUE(musicGrows(2000)) << "still playing";
+    expectCleanExit(program, program.closeAndTime(), "after the huge sizes");
 }
 
 // The same keys really do end the demo: the music's device closes and the
