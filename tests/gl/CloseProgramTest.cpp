@@ -57,10 +57,10 @@ constexpr int kSurfaceGoesDelaysMs[] = {0, 2, 8, 32, 64};
 constexpr int kHugeSide = 32767;
 constexpr int kHugeResizes = 20;
 // Playing at 640 x 360 takes about 130 MiB (up to 550 with the sanitizers);
-// the largest frame's three buffers alone take 768 MiB, the toolkit's for the
-// huge window 4 GiB.
+// the largest frame's three buffers alone take 768 MiB.
 constexpr qint64 kSettledMiB = 768;
 constexpr int kSettledForMs = 1000;
+constexpr int kAskAgainMs = 2000;
 
 struct DisplayCloser
 {
@@ -159,17 +159,17 @@ public:
         XFlush(display.get());
     }
 
-    // The size of the surface's own X window (the only child of the program's
-    // window once Space is pressed), or an empty size.
-    QSize surfaceSize()
+    // The size of the program's window or, with `surface`, of the surface's
+    // own X window (its only child once Space is pressed); empty if none.
+    QSize size(bool surface = false)
     {
         Window rootOut = 0;
         Window parent = 0;
         Window* children = nullptr;
         unsigned int count = 0;
         XWindowAttributes attributes{};
-        const bool found = XQueryTree(display.get(), window, &rootOut, &parent, &children, &count) && count == 1
-            && XGetWindowAttributes(display.get(), children[0], &attributes);
+        const bool found = XQueryTree(display.get(), window, &rootOut, &parent, &children, &count)
+            && (!surface || count == 1) && XGetWindowAttributes(display.get(), surface ? children[0] : window, &attributes);
         if (children)
             XFree(children);
         return found ? QSize(attributes.width, attributes.height) : QSize();
@@ -362,37 +362,45 @@ TEST_F(CloseProgram, EveryWayOfClosingEndsCleanlyWithinASecond)
 }
 
 // Without a window manager another client may make the window as large as X
-// allows, far beyond any buffer GL can draw: the surface stays within the
-// largest frame, and the demo plays on through sizes switching back and forth.
+// allows, far beyond any buffer GL can draw: the window goes back within its
+// maximum, the surface never exceeds the largest frame, and the demo plays on
+// through sizes switching back and forth. Runs again at QT_SCALE_FACTOR=2.
 TEST_F(CloseProgram, HugeWindowSizesKeepItPlaying)
 {
     Program program(environment());
     ASSERT_TRUE(program.waitForWindow());
     startDemo(program);
     program.resizeWindow(kHugeSide, kHugeSide);
-    ASSERT_TRUE(Program::waitFor([&] { return program.surfaceSize().width() > 640; }, 30000));
-    EXPECT_LE(program.surfaceSize().width(), MainWidget::kLargestSide);
-    EXPECT_LE(program.surfaceSize().height(), MainWidget::kLargestSide);
+    ASSERT_TRUE(Program::waitFor([&] { return program.size(true).width() > 640; }, 30000));
+    EXPECT_LE(program.size(true).width(), MainWidget::kLargestSide);
+    EXPECT_LE(program.size(true).height(), MainWidget::kLargestSide);
+    EXPECT_TRUE(Program::waitFor([&] { return program.size().width() <= MainWidget::kLargestSide; }, 5000))
+        << "the window stays " << program.size().width() << " wide";
     for (int i = 1; i <= kHugeResizes; ++i) {
         const bool huge = i % 2 == 0;
         program.resizeWindow(huge ? kHugeSide : 640, huge ? kHugeSide : 360);
         QTest::qSleep(150);
         ASSERT_EQ(program.process.state(), QProcess::Running) << "after " << i << " resizes";
     }
-    program.resizeWindow(640, 360);
-    // Settled at the small size, with the largest frame's buffers and the
-    // toolkit's for the huge window given back.
+    // Settled at the small size, with the largest frame's buffers given back.
+    // Without a window manager to order them, the program's late correction of
+    // a huge size may undo a small one asked for just before: it is asked again.
     QElapsedTimer settled;
+    QElapsedTimer asked;
     EXPECT_TRUE(Program::waitFor(
         [&] {
-            if (program.surfaceSize() != QSize(640, 360) || program.residentMiB() >= kSettledMiB)
+            if (program.size() != QSize(640, 360) && (!asked.isValid() || asked.elapsed() > kAskAgainMs)) {
+                program.resizeWindow(640, 360);
+                asked.start();
+            }
+            if (program.size(true) != QSize(640, 360) || program.residentMiB() >= kSettledMiB)
                 settled.invalidate();
             else if (!settled.isValid())
                 settled.start();
             return settled.isValid() && settled.elapsed() >= kSettledForMs;
         },
         30000))
-        << program.residentMiB() << " MiB resident, surface " << program.surfaceSize().width() << " wide";
+        << program.residentMiB() << " MiB resident, surface " << program.size(true).width() << " wide";
     EXPECT_TRUE(musicGrows(2000)) << "still playing";
     expectCleanExit(program, program.closeAndTime(), "after the huge sizes");
 }
