@@ -41,7 +41,7 @@ public:
 
     // The longest side, in device pixels, of a frame the surface draws. A
     // window system lets a window grow to 32767 pixels a side, and a GL buffer
-    // that size (4 GiB) crashes a software GL; no screen shows more than this.
+    // that size (4 GiB) crashes a software GL; few screens show more than this.
     static constexpr int kLargestSide = 8192;
     // This surface's bound: kLargestSide, or less where its GL cannot make a
     // frame that large. It is also the surface's maximum size.

@@ -2,30 +2,20 @@
 // button (the WM_DELETE_WINDOW message a window manager sends), SIGINT, SIGTERM,
 // SIGHUP and its window destroyed by another client; before Space, while the
 // music plays and while the surface is on its way out. And its window made as
-// large as X allows. Keys reach it as X key events sent to its window; the
-// program has no way of being driven that a user does not have.
+// large as X allows.
 
 #include "app/MainWidget.h"
+#include "support/RealProgram.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
-#include <memory>
 #include <string>
 
-// Last: Xlib's macros (None, Bool, Status) would break the headers above.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -34,7 +24,6 @@ constexpr int kCloseLimitMs = 1000;
 constexpr int kStartLimitMs = 20000;
 constexpr int kDownPressesToTheEnd = 10;
 
-enum class Closing { CloseButton, Interrupt, Terminate, HangUp, WindowDestroyed };
 enum class Moment { BeforeSpace, WhilePlaying, WhileTheSurfaceGoes };
 
 struct ClosingWay
@@ -61,218 +50,6 @@ constexpr int kHugeResizes = 20;
 constexpr qint64 kSettledMiB = 768;
 constexpr int kSettledForMs = 1000;
 constexpr int kAskAgainMs = 2000;
-
-struct DisplayCloser
-{
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-
-// One run of the umbrafen program on this test's X display.
-class Program
-{
-public:
-    explicit Program(const QProcessEnvironment& environment)
-        : display(XOpenDisplay(nullptr))
-    {
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(UMBRAFEN_PATH), QStringList());
-    }
-
-    ~Program()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-
-    // Waits for the program's window to be shown; false if it never is.
-    bool waitForWindow()
-    {
-        if (!display || !process.waitForStarted())
-            return false;
-        QElapsedTimer waited;
-        waited.start();
-        while (window == 0 && waited.elapsed() < kStartLimitMs) {
-            window = findWindow();
-            QTest::qSleep(20);
-        }
-        // Let it settle into its event loop before the first input.
-        return window != 0 && waitFor([this] { return isViewable(); }, kStartLimitMs);
-    }
-
-    void press(KeySym symbol)
-    {
-        XKeyEvent event{};
-        event.display = display.get();
-        event.window = window;
-        event.root = DefaultRootWindow(display.get());
-        event.time = CurrentTime;
-        event.x = event.y = 1;
-        event.same_screen = True;
-        event.keycode = XKeysymToKeycode(display.get(), symbol);
-        for (int type : {KeyPress, KeyRelease}) {
-            event.type = type;
-            XSendEvent(display.get(), window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
-                       reinterpret_cast<XEvent*>(&event));
-        }
-        XFlush(display.get());
-    }
-
-    // What a window manager sends when the user clicks the close button.
-    void askToClose()
-    {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display.get(), window, False, NoEventMask, &event);
-        XFlush(display.get());
-    }
-
-    // Closes the program and returns the milliseconds until the process ended,
-    // or -1 if it had not ended after several times the limit.
-    qint64 closeAndTime(Closing how = Closing::CloseButton)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        if (how == Closing::CloseButton)
-            askToClose();
-        else if (how == Closing::WindowDestroyed)
-            XDestroyWindow(display.get(), window);
-        else
-            ::kill(static_cast<pid_t>(process.processId()),
-                   how == Closing::Interrupt ? SIGINT : how == Closing::Terminate ? SIGTERM : SIGHUP);
-        XFlush(display.get());
-        if (!process.waitForFinished(kCloseLimitMs * 5))
-            return -1;
-        return timer.elapsed();
-    }
-
-    // What another client may do without a window manager: any size up to 32767.
-    void resizeWindow(int w, int h)
-    {
-        XResizeWindow(display.get(), window, static_cast<unsigned>(w), static_cast<unsigned>(h));
-        XFlush(display.get());
-    }
-
-    // The size of the program's window or, with `surface`, of the surface's
-    // own X window (its only child once Space is pressed); empty if none.
-    QSize size(bool surface = false)
-    {
-        Window rootOut = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        XWindowAttributes attributes{};
-        const bool found = XQueryTree(display.get(), window, &rootOut, &parent, &children, &count)
-            && (!surface || count == 1) && XGetWindowAttributes(display.get(), surface ? children[0] : window, &attributes);
-        if (children)
-            XFree(children);
-        return found ? QSize(attributes.width, attributes.height) : QSize();
-    }
-
-    // The centre of the window is white once the surface draws (every frame
-    // clears to white); the empty window shows the toolkit's grey.
-    bool centreIsWhite()
-    {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display.get(), window, &attributes))
-            return false;
-        XImage* image = XGetImage(display.get(), window, attributes.width / 2, attributes.height / 2, 1, 1,
-                                  AllPlanes, ZPixmap);
-        if (!image)
-            return false;
-        const unsigned long pixel = XGetPixel(image, 0, 0) & 0xffffff;
-        XDestroyImage(image);
-        return pixel == 0xffffff;
-    }
-
-    // The program's resident memory in MiB, from /proc.
-    qint64 residentMiB() const
-    {
-        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-        }
-        return -1;
-    }
-
-    template <typename Condition>
-    static bool waitFor(Condition done, int milliseconds)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > milliseconds)
-                return false;
-            QTest::qSleep(10);
-        }
-        return true;
-    }
-
-    QProcess process;
-
-private:
-    bool isViewable()
-    {
-        XWindowAttributes attributes{};
-        return XGetWindowAttributes(display.get(), window, &attributes) && attributes.map_state == IsViewable;
-    }
-
-    // The program's top-level window: the one titled as the demo's and owned by this process.
-    Window findWindow()
-    {
-        const Window root = DefaultRootWindow(display.get());
-        Window rootOut = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        Window found = 0;
-        if (!XQueryTree(display.get(), root, &rootOut, &parent, &children, &count))
-            return 0;
-        const Atom pidAtom = XInternAtom(display.get(), "_NET_WM_PID", False);
-        for (unsigned int i = 0; i < count && found == 0; ++i) {
-            char* name = nullptr;
-            const bool titled = XFetchName(display.get(), children[i], &name) && name != nullptr
-                && std::string(name) == "Umbrafen (press space to start)";
-            if (name)
-                XFree(name);
-            if (titled && pidOf(children[i], pidAtom) == process.processId())
-                found = children[i];
-        }
-        if (children)
-            XFree(children);
-        return found;
-    }
-
-    qint64 pidOf(Window candidate, Atom pidAtom)
-    {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        qint64 pid = -1;
-        if (XGetWindowProperty(display.get(), candidate, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
-                               &after, &data)
-                == Success
-            && data != nullptr && items == 1)
-            pid = static_cast<qint64>(*reinterpret_cast<unsigned long*>(data));
-        if (data)
-            XFree(data);
-        return pid;
-    }
-
-    std::unique_ptr<Display, DisplayCloser> display;
-    Window window = 0;
-};
 
 qint64 fileSize(const QString& path)
 {
@@ -302,12 +79,12 @@ protected:
     bool musicGrows(int withinMs) const
     {
         const qint64 before = fileSize(musicPath());
-        return Program::waitFor([&] { return fileSize(musicPath()) > before; }, withinMs);
+        return RealProgram::waitFor([&] { return fileSize(musicPath()) > before; }, withinMs);
     }
 
     // Ended in time with status 0 and nothing said about an error (an X or GL
     // error, a failed framebuffer).
-    static void expectCleanExit(Program& program, qint64 milliseconds, const char* when)
+    static void expectCleanExit(RealProgram& program, qint64 milliseconds, const char* when)
     {
         std::printf("closed %s: exit after %lld ms\n", when, static_cast<long long>(milliseconds));
         EXPECT_GE(milliseconds, 0) << when << ": still running";
@@ -319,10 +96,10 @@ protected:
             << when << ": " << errors.toStdString();
     }
 
-    static void startDemo(Program& program)
+    static void startDemo(RealProgram& program)
     {
         program.press(XK_space);
-        ASSERT_TRUE(Program::waitFor([&] { return program.centreIsWhite(); }, kStartLimitMs))
+        ASSERT_TRUE(RealProgram::waitFor([&] { return program.centreIsWhite(); }, kStartLimitMs))
             << "the surface never drew";
     }
 
@@ -338,7 +115,7 @@ TEST_F(CloseProgram, EveryWayOfClosingEndsCleanlyWithinASecond)
         const int delayMs = kSurfaceGoesDelaysMs[row++];
         for (Moment moment : {Moment::BeforeSpace, Moment::WhilePlaying, Moment::WhileTheSurfaceGoes}) {
             QFile::remove(musicPath());
-            Program program(environment());
+            RealProgram program(environment());
             ASSERT_TRUE(program.waitForWindow());
             std::string when = std::string(way.name) + " before Space";
             if (moment != Moment::BeforeSpace) {
@@ -367,14 +144,14 @@ TEST_F(CloseProgram, EveryWayOfClosingEndsCleanlyWithinASecond)
 // through sizes switching back and forth. Runs again at QT_SCALE_FACTOR=2.
 TEST_F(CloseProgram, HugeWindowSizesKeepItPlaying)
 {
-    Program program(environment());
+    RealProgram program(environment());
     ASSERT_TRUE(program.waitForWindow());
     startDemo(program);
     program.resizeWindow(kHugeSide, kHugeSide);
-    ASSERT_TRUE(Program::waitFor([&] { return program.size(true).width() > 640; }, 30000));
+    ASSERT_TRUE(RealProgram::waitFor([&] { return program.size(true).width() > 640; }, 30000));
     EXPECT_LE(program.size(true).width(), MainWidget::kLargestSide);
     EXPECT_LE(program.size(true).height(), MainWidget::kLargestSide);
-    EXPECT_TRUE(Program::waitFor([&] { return program.size().width() <= MainWidget::kLargestSide; }, 5000))
+    EXPECT_TRUE(RealProgram::waitFor([&] { return program.size().width() <= MainWidget::kLargestSide; }, 5000))
         << "the window stays " << program.size().width() << " wide";
     for (int i = 1; i <= kHugeResizes; ++i) {
         const bool huge = i % 2 == 0;
@@ -387,7 +164,7 @@ TEST_F(CloseProgram, HugeWindowSizesKeepItPlaying)
     // a huge size may undo a small one asked for just before: it is asked again.
     QElapsedTimer settled;
     QElapsedTimer asked;
-    EXPECT_TRUE(Program::waitFor(
+    EXPECT_TRUE(RealProgram::waitFor(
         [&] {
             if (program.size() != QSize(640, 360) && (!asked.isValid() || asked.elapsed() > kAskAgainMs)) {
                 program.resizeWindow(640, 360);
@@ -409,13 +186,13 @@ TEST_F(CloseProgram, HugeWindowSizesKeepItPlaying)
 // window waits for Space again.
 TEST_F(CloseProgram, ArrowKeysEndTheDemoAndSpaceStartsItAgain)
 {
-    Program program(environment());
+    RealProgram program(environment());
     ASSERT_TRUE(program.waitForWindow());
     startDemo(program);
     ASSERT_TRUE(musicGrows(2000));
     for (int i = 0; i < kDownPressesToTheEnd; ++i)
         program.press(XK_Down);
-    ASSERT_TRUE(Program::waitFor([&] { return !program.centreIsWhite(); }, 2000)) << "the surface stayed";
+    ASSERT_TRUE(RealProgram::waitFor([&] { return !program.centreIsWhite(); }, 2000)) << "the surface stayed";
     QTest::qSleep(200);
     EXPECT_FALSE(musicGrows(300)) << "the device is closed";
     startDemo(program);
@@ -427,13 +204,13 @@ TEST_F(CloseProgram, WithoutASoundDeviceEachSurfacePrintsOneErrorLine)
 {
     QProcessEnvironment env = environment();
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("no-such-driver"));
-    Program program(env);
+    RealProgram program(env);
     ASSERT_TRUE(program.waitForWindow());
     for (int surface = 0; surface < 2; ++surface) {
         startDemo(program);
         for (int i = 0; i < kDownPressesToTheEnd; ++i)
             program.press(XK_Down);
-        ASSERT_TRUE(Program::waitFor([&] { return !program.centreIsWhite(); }, 2000));
+        ASSERT_TRUE(RealProgram::waitFor([&] { return !program.centreIsWhite(); }, 2000));
     }
     expectCleanExit(program, program.closeAndTime(), "without a sound device");
     EXPECT_EQ(program.process.readAllStandardOutput(), QByteArray("BASS error: 3\nBASS error: 3\n"));
