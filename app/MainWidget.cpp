@@ -8,6 +8,7 @@
 #include <QResource>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -29,6 +30,19 @@ QGLFormat surfaceFormat()
 MainWidget::MainWidget(QWidget* parent)
     : QGLWidget(surfaceFormat(), parent)
 {
+    // The surface stays within the largest frame, whatever size its window
+    // takes; beyond it the window is left empty. (Drawing a smaller frame
+    // scaled up would still write the whole oversized buffer.)
+    if (isValid()) {
+        makeCurrent();
+        const int side = FrameTarget::largestSide();
+        if (side > 0)
+            largest = std::min(side, kLargestSide);
+    }
+    const int logical = static_cast<int>(largest / devicePixelRatioF());
+    setMaximumSize(logical, logical);
+    // Buffers are swapped only after a frame has been drawn into them.
+    setAutoBufferSwap(false);
     startPlayMusic();
 }
 
@@ -76,6 +90,8 @@ void MainWidget::initializeGL()
 
 void MainWidget::resizeGL(int w, int h)
 {
+    surfaceWidth = w;
+    surfaceHeight = h;
     // A minimised window has no valid aspect; the last projection stays.
     if (applyProjection(w, h)) {
         aspect = static_cast<float>(w) / static_cast<float>(h);
@@ -87,10 +103,17 @@ void MainWidget::resizeGL(int w, int h)
 void MainWidget::paintGL()
 {
     const std::int64_t now = clockNow();
-    const bool framed = frameWidth > 0 && frame.bind(frameWidth, frameHeight);
-    const bool goesOn = schedule.drawFrame(demoSeconds(now, startInstant));
-    if (framed)
-        frame.presentToScreen();
+    const float t = demoSeconds(now, startInstant);
+    bool goesOn = !schedule.empty() && t < Schedule::endTime();
+    // Larger than the bound (its window moved to a screen of a higher scale,
+    // say): no buffer is touched until it fits again, and the demo plays on.
+    if (fitsTheLargestFrame()) {
+        const bool framed = frameWidth > 0 && frame.bind(frameWidth, frameHeight);
+        goesOn = schedule.drawFrame(t);
+        if (framed)
+            frame.presentToScreen();
+        swapBuffers();
+    }
     if (!goesOn)
         deleteLater();
     QTimer::singleShot(1, this, SLOT(update()));

@@ -36,6 +36,14 @@ public:
     static void setClock(ClockFunction clock);
     static std::int64_t steadyClockNanos();
 
+    // The longest side, in device pixels, of a frame the surface draws. A
+    // window system lets a window grow to 32767 pixels a side, and a GL buffer
+    // that size (4 GiB) crashes a software GL; few screens show more than this.
+    static constexpr int kLargestSide = 8192;
+    // This surface's bound: kLargestSide, or less where its GL cannot make a
+    // frame that large. It is also the surface's maximum size.
+    int largestSide() const { return largest; }
+
 protected:
     void initializeGL() override;
     void resizeGL(int w, int h) override;
@@ -43,6 +51,10 @@ protected:
 
 private:
     base::LiveCount<base::Counted::Surfaces> counted;  // for the leak checks only
+
+    // Whether the surface's own buffer is within the bound, and may be drawn into.
+    bool fitsTheLargestFrame() const { return surfaceWidth <= largest && surfaceHeight <= largest; }
+
     float aspect = 1.0f;
     ComponentFactory factory;
     std::int64_t startInstant = 0;
@@ -51,6 +63,10 @@ private:
     FrameTarget frame;
     int frameWidth = 0;
     int frameHeight = 0;
+    int largest = kLargestSide;
+    // The surface's size in device pixels at the last resize, valid or not.
+    int surfaceWidth = 0;
+    int surfaceHeight = 0;
     // Last, so that it is destroyed first: the music stops before the scenes go.
     std::unique_ptr<BassPlay> player;
 };

@@ -3,6 +3,7 @@
 #include "app/MainWidget.h"
 
 #include <QKeyEvent>
+#include <QScreen>
 
 namespace {
 
@@ -27,6 +28,9 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
 {
     setWindowTitle(QString::fromLatin1(kTitle));
+    // No larger than the surface can draw: a window manager keeps it so.
+    const int side = static_cast<int>(MainWidget::kLargestSide / devicePixelRatioF());
+    setMaximumSize(side, side);
 }
 
 MainWindow::~MainWindow() = default;
@@ -49,6 +53,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     if (key == Qt::Key_Space && centralWidget() == nullptr) {
         mainWidget = new MainWidget(nullptr);
         setCentralWidget(mainWidget);
+        // Smaller still where the GL cannot make the largest frame.
+        setMaximumSize(mainWidget->maximumSize());
     }
     if (key == Qt::Key_Escape)
         setWindowState(Qt::WindowActive);
@@ -74,4 +80,16 @@ void MainWindow::changeEvent(QEvent* event)
     // would never play on (nor end).
     if (event->type() == QEvent::WindowStateChange && mainWidget && !isMinimized())
         mainWidget->update();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // Without a window manager another client may make the window as large as
+    // X allows, 32767 pixels a side; the toolkit's buffer for that alone would
+    // take 4 GiB and seconds to paint. It goes back within its maximum. A size
+    // within the screen is left alone: a window manager may insist on it.
+    const QSize largest = maximumSize().expandedTo(screen()->virtualSize());
+    if (width() > largest.width() || height() > largest.height())
+        resize(size().boundedTo(largest));
 }

@@ -1,6 +1,7 @@
 #include "app/DriverMemory.h"
 #include "app/MainWindow.h"
 #include "app/ProgramStart.h"
+#include "app/QuitRequests.h"
 
 #include <QApplication>
 
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
         return status;
     keepFreedMemoryMapped();
     QApplication application(argc, argv);
+    // Signals and a window destroyed from outside close it as its close button does.
+    QuitRequests quitRequests;
     int status = 0;
     {
         MainWindow window(nullptr);

@@ -23,6 +23,9 @@ echo "== Release build and tests"
 echo "== The GL tests with no display at all: those that need no window draw through EGL, the rest skip"
 env -u DISPLAY "$here/build/bin/gl_tests" --gtest_brief=1 | grep -v -e ': Skipped$' -e '^needs a display'
 
+echo "== The same pictures from a build that may fuse multiply-adds"
+"${with_display[@]}" "$here/tools/check-fma.sh" "$here/build"
+
 echo "== Sanitizer build and tests"
 "$here/tools/setup.sh" "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DUMBRAFEN_SANITIZE=ON
 # One rasterizer thread: LeakSanitizer's stop-the-world tracer now and then
