@@ -98,6 +98,7 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     const QCommandLineOption crf(QStringLiteral("crf"), QStringLiteral("H.264 quality, 1 (best) to 51."),
                                  QStringLiteral("N"), QStringLiteral("18"));
     parser.addOptions({at, size, output, frames, benchmark, straightforward, from, to, fps, crf});
+    const FlashCommandLine flashOptions(parser);
 
     const auto failed = [&options](const QString& message) {
         options.error = message;
@@ -141,9 +142,13 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         return failed(QStringLiteral("--at SECONDS is required to write a single .png frame"));
     } else if (!options.output.isEmpty()) {
         return failed(QStringLiteral("--output: '%1' is neither a .png, an .mp4 nor an .mkv file").arg(options.output));
+    } else if (flashOptions.requested(parser)) {
+        options.mode = CaptureMode::Flash;
     } else {
         return failed(QStringLiteral("--output FILE (.png with --at, .mp4 or .mkv), --frames DIR or --benchmark is required"));
     }
+    if (const QString problem = flashOptions.read(parser, options.mode, options.output, options.flash); !problem.isEmpty())
+        return failed(problem);
     if (options.mode != CaptureMode::Video && parser.isSet(crf))
         return failed(QStringLiteral("--crf applies to a video --output only"));
 

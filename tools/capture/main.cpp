@@ -5,11 +5,14 @@
 // Sections: reporting | the GL set-up | one frame | a range | the benchmark | main.
 
 #include "CaptureOptions.h"
+#include "FlashReport.h"
 #include "FrameSequenceWriter.h"
 #include "FrameTimeBenchmark.h"
 #include "Interruption.h"
 #include "Progress.h"
+#include "ReportFile.h"
 #include "SoundtrackClip.h"
+#include "TimelinePlot.h"
 #include "VideoWriter.h"
 
 #include "app/DriverMemory.h"
@@ -17,7 +20,7 @@
 #include "app/Schedule.h"
 #include "gfx/FastPaths.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -99,7 +102,7 @@ int captureRange(const CaptureOptions& options)
             return fail(QStringLiteral("ffmpeg is not installed; install it (on Debian: sudo apt-get install ffmpeg)"));
         sink = std::make_unique<VideoWriter>(VideoSettings{options.output, options.width, options.height, options.crf},
                                              range, soundtrack);
-    } else {
+    } else if (options.mode == CaptureMode::Frames) {
         sink = std::make_unique<FrameSequenceWriter>(options.directory, range, soundtrack);
     }
 
@@ -107,10 +110,11 @@ int captureRange(const CaptureOptions& options)
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
+    Schedule schedule;
+    sink = FlashReport::around(std::move(sink), options.flash, range, schedule);
     if (!sink->open())
         return fail(sink->error());
 
-    Schedule schedule;
     schedule.build();
     const std::int64_t total = range.frameCount();
     Progress progress(total, stderr);
@@ -161,6 +165,8 @@ int benchmark(const CaptureOptions& options)
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
+    if (const QString plotProblem = ReportFile::check(options.flash.benchmarkPlot); !plotProblem.isEmpty())
+        return fail(plotProblem);
     gfx::setReplayEnabled(!options.straightforward);
     gfx::setCullingEnabled(!options.straightforward);
     Schedule schedule;
@@ -169,7 +175,11 @@ int benchmark(const CaptureOptions& options)
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);
     timing.print(stdout, schedule, options.width, options.height);
-    return Interruption::requested() ? kInterrupted : 0;
+    if (Interruption::requested())
+        return kInterrupted;
+    const QString plotError = TimelinePlot::saveFrameTimes(options.flash.benchmarkPlot, timing, schedule,
+                                                           options.width, options.height);
+    return plotError.isEmpty() ? 0 : fail(plotError);
 }
 
 } // namespace
@@ -179,7 +189,7 @@ int benchmark(const CaptureOptions& options)
 
 int main(int argc, char** argv)
 {
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     const CaptureOptions options = parseCaptureOptions(QCoreApplication::arguments());
     if (!options.error.isEmpty())
         return fail(options.error);
@@ -193,6 +203,7 @@ int main(int argc, char** argv)
         return captureStill(options);
     case CaptureMode::Video:
     case CaptureMode::Frames:
+    case CaptureMode::Flash:
         return captureRange(options);
     case CaptureMode::Benchmark:
         return benchmark(options);
