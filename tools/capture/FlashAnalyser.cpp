@@ -125,9 +125,11 @@ void FlashAnalyser::averageCells(const QImage& image)
         std::uint64_t* cellRow = sums.data() + static_cast<std::size_t>(y / block) * columns * 3;
         for (int cx = 0; cx < columns; ++cx) {
             const int end = std::min(width, (cx + 1) * block);
-            std::uint64_t r = 0;
-            std::uint64_t g = 0;
-            std::uint64_t b = 0;
+            // A block row is at most 62,500 pixels (at least 16 cells across
+            // a frame of at most 999,999): its sums fit 32 bits.
+            std::uint32_t r = 0;
+            std::uint32_t g = 0;
+            std::uint32_t b = 0;
             for (int x = cx * block; x < end; ++x) {
                 const QRgb pixel = line[x];
                 r += linear[(pixel >> 16) & 0xff];
