@@ -1,8 +1,10 @@
 // The flash analysis against clips whose answers the published rules give:
 // each clip is run on a grid of single pixels and on one of 4x4 blocks, and
-// both must reach the same verdicts at the same frame.
+// both must reach the same verdicts at the same frame. Then the line that
+// names the failing stretches.
 
 #include "tools/capture/FlashAnalyser.h"
+#include "tools/capture/FlashReport.h"
 
 #include <QPainter>
 
@@ -105,6 +107,11 @@ TEST(FlashAnalyser, SyntheticClipsGetThePublishedVerdictsOnAFineAndACoarseGrid)
         // The red rule alone.
         {"saturated red/grey of the same luminance, 5 flashes/s", alternating(5, red, grey(0.2126)),
          {true, true, false, true, 42}},
+        // Dark red: (R - G - B) x 320 changes by 41, luminance by only 0.027.
+        {"dark red (100, 0, 0)/black, 5 flashes/s", alternating(5, QColor(100, 0, 0), black),
+         {true, true, false, true, 42}},
+        // (R - G - B) x 320 changes by 96, but R is only 59 % of R + G + B.
+        {"pink/grey of the same luminance, 5 flashes/s", alternating(5, QColor(255, 160, 160), grey(0.489)), {}},
         {"an edge that sweeps across once in a second",
          [](QPainter& p, int n) {
              p.fillRect(0, 0, kWidth, kHeight, Qt::white);
@@ -122,5 +129,44 @@ TEST(FlashAnalyser, SyntheticClipsGetThePublishedVerdictsOnAFineAndACoarseGrid)
             EXPECT_EQ(v.red, c.expected.red) << name;
             EXPECT_EQ(v.firstFailing, c.expected.firstFailing) << name;
         }
+    }
+}
+
+TEST(FlashReport, SummaryNamesEachRulesStretchesJoiningLullsUnderASecond)
+{
+    // At 10 fps from 10 s: '-' passes, 'v' fails BT.1702 on the whole view, 'f' WCAG on a
+    // field, 'b' both, 'r' WCAG's red rule.
+    const auto frames = [](const char* pattern) {
+        std::vector<flash::FrameFlashes> list;
+        for (const char* c = pattern; *c; ++c) {
+            flash::FrameFlashes f;
+            f.fieldShare = *c == 'f' || *c == 'b' ? 0.3f : 0.25f;  // 25 % is allowed: the limit is "more than"
+            f.viewShare = *c == 'v' || *c == 'b' ? 0.3f : 0.0f;
+            f.redFieldShare = *c == 'r' ? 0.5f : 0.0f;
+            list.push_back(f);
+        }
+        return list;
+    };
+    const FrameRange range(10.0, 20.0, {10, 1});
+    const struct
+    {
+        const char* pattern;
+        const char* line;
+    } cases[] = {
+        {"----------", ""},
+        {"--ff--", "flashing above the general-flash threshold of WCAG 2.3.1 at 10.2–10.4 s"},
+        // A lull of 0.9 s joins; one of a second does not.
+        {"f---------f----------f", "flashing above the general-flash threshold of WCAG 2.3.1 at 10.0–11.1 s "
+                                   "and 12.1–12.2 s"},
+        {"ff-----------f-----------bb", "flashing above the general-flash threshold of WCAG 2.3.1 at 10.0–10.2 s, "
+                                        "11.3–11.4 s and 12.5–12.7 s and of ITU-R BT.1702 at 12.5–12.7 s"},
+        {"v-rr", "flashing above the general-flash threshold of ITU-R BT.1702 at 10.0–10.1 s; red flashing above "
+                 "the red-flash threshold of WCAG 2.3.1 at 10.2–10.4 s"},
+    };
+    for (const auto& c : cases) {
+        const QString expected = *c.line ? QString::fromUtf8(c.line) +
+                                               QStringLiteral("; add a photosensitivity warning where you publish this")
+                                         : QString();
+        EXPECT_EQ(FlashReport::summary(frames(c.pattern), range), expected) << c.pattern;
     }
 }

@@ -12,26 +12,26 @@
 
 namespace {
 
-constexpr double kJoinedGapSeconds = 1.0;  // shorter lulls do not split a stretch a viewer sits through
+constexpr std::int64_t kJoinedGapSeconds = 1;  // shorter lulls do not split a stretch a viewer sits through
 
 // The stretches of frames for which `fails` holds, as "12.9–20.7 s and 37.5–60.3 s".
 QString spansWhere(const std::vector<flash::FrameFlashes>& frames, const FrameRange& range,
                    const std::function<bool(const flash::FrameFlashes&)>& fails)
 {
-    std::vector<std::pair<double, double>> spans;
-    for (std::size_t n = 0; n < frames.size(); ++n) {
-        if (!fails(frames[n]))
+    // First and one past the last failing frame of each stretch.
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    const FrameRate rate = range.rate();
+    for (std::int64_t n = 0; n < static_cast<std::int64_t>(frames.size()); ++n) {
+        if (!fails(frames[static_cast<std::size_t>(n)]))
             continue;
-        const double start = range.secondsOf(static_cast<std::int64_t>(n));
-        const double end = range.secondsOf(static_cast<std::int64_t>(n) + 1);
-        if (!spans.empty() && start - spans.back().second < kJoinedGapSeconds)
-            spans.back().second = end;
+        if (!spans.empty() && (n - spans.back().second) * rate.den < kJoinedGapSeconds * rate.num)
+            spans.back().second = n + 1;
         else
-            spans.emplace_back(start, end);
+            spans.emplace_back(n, n + 1);
     }
     QStringList texts;
-    for (const auto& [start, end] : spans)
-        texts << QStringLiteral("%1–%2 s").arg(start, 0, 'f', 1).arg(end, 0, 'f', 1);
+    for (const auto& [first, end] : spans)
+        texts << QStringLiteral("%1–%2 s").arg(range.secondsOf(first), 0, 'f', 1).arg(range.secondsOf(end), 0, 'f', 1);
     if (texts.size() <= 1)
         return texts.join(QString());
     const QString last = texts.takeLast();
