@@ -47,7 +47,8 @@ TEST(CaptureFlash, NamesTheFlashingStretchesAndWritesItsReportAndPlotBesideTheFr
     const ToolRun run = capture(QStringList{"--frames", path("seq"), "--flash-report", path("r.csv"), "--flash-plot",
                                             path("p.png")} + range);
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
-    EXPECT_TRUE(run.errorOutput.contains(QStringLiteral("flashing above the general-flash threshold of WCAG 2.3.1 at 14.")))
+    EXPECT_TRUE(
+        run.errorOutput.contains(QStringLiteral("flashing above the general-flash threshold of WCAG 2.3.1 at 14.")))
         << run.errorOutput.toStdString();
     EXPECT_TRUE(run.errorOutput.contains(QStringLiteral("–16.5 s and of ITU-R BT.1702 at 15.")))
         << run.errorOutput.toStdString();
@@ -57,7 +58,8 @@ TEST(CaptureFlash, NamesTheFlashingStretchesAndWritesItsReportAndPlotBesideTheFr
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(report.readAll()).trimmed().split('\n');
     ASSERT_EQ(lines.size(), 151);
-    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("seconds,view_flashing_percent,"))) << lines.first().toStdString();
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("seconds,view_flashing_percent,")))
+        << lines.first().toStdString();
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("14.000000,0.00,0.00,"))) << lines[1].toStdString();
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral(",fail,fail"))) << lines.last().toStdString();
     EXPECT_EQ(QImage(path("p.png")).size(), kPlotSize);
@@ -98,11 +100,11 @@ TEST(CaptureFlash, RefusesOutputsItCannotWriteBeforeTheFirstFrameAndLeavesNothin
         const ToolRun run = capture(c.arguments + QStringList{"--to", "1", "--size", "64x36"});
         const std::string command = c.arguments.join(' ').toStdString();
         EXPECT_EQ(run.exitCode, 2) << command;
-        EXPECT_TRUE(run.errorOutput.contains(QLatin1String(c.mentions))) << command << ": " << run.errorOutput.toStdString();
+        EXPECT_TRUE(run.errorOutput.contains(QLatin1String(c.mentions)))
+            << command << ": " << run.errorOutput.toStdString();
         EXPECT_FALSE(run.errorOutput.contains(QStringLiteral("frame 1 of"))) << command;
-        EXPECT_EQ(QDir(directory.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
-                  (QStringList{"fifo.csv", "folder.png"}))
-            << command;
+        const QDir::Filters everything = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden;
+        EXPECT_EQ(QDir(directory.path()).entryList(everything), (QStringList{"fifo.csv", "folder.png"})) << command;
         EXPECT_FALSE(QFileInfo(path("fifo.csv")).isFile()) << command;
     }
 }

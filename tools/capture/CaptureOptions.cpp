@@ -147,8 +147,9 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     } else {
         return failed(QStringLiteral("--output FILE (.png with --at, .mp4 or .mkv), --frames DIR or --benchmark is required"));
     }
-    if (const QString problem = flashOptions.read(parser, options.mode, options.output, options.flash); !problem.isEmpty())
-        return failed(problem);
+    if (const QString flashProblem = flashOptions.read(parser, options.mode, options.output, options.flash);
+        !flashProblem.isEmpty())
+        return failed(flashProblem);
     if (options.mode != CaptureMode::Video && parser.isSet(crf))
         return failed(QStringLiteral("--crf applies to a video --output only"));
 

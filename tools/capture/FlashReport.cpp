@@ -31,7 +31,9 @@ QString spansWhere(const std::vector<flash::FrameFlashes>& frames, const FrameRa
     }
     QStringList texts;
     for (const auto& [first, end] : spans)
-        texts << QStringLiteral("%1–%2 s").arg(range.secondsOf(first), 0, 'f', 1).arg(range.secondsOf(end), 0, 'f', 1);
+        texts << QStringLiteral("%1–%2 s")
+                     .arg(range.secondsOf(first), 0, 'f', 1)
+                     .arg(range.secondsOf(end), 0, 'f', 1);
     if (texts.size() <= 1)
         return texts.join(QString());
     const QString last = texts.takeLast();

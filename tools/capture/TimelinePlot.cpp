@@ -205,10 +205,11 @@ QByteArray TimelinePlot::frameTimes(const FrameTimeBenchmark& benchmark, const S
     const double top = std::ceil(highest * 1.15 / tick) * tick;
     const auto offTop = std::count_if(all.begin(), all.end(), [top](double ms) { return ms > top; });
     const auto rate = range.rate();
+    const QString fps = rate.den == 1 ? QString::number(rate.num) : QStringLiteral("%1/%2").arg(rate.num).arg(rate.den);
     QString title = QStringLiteral("Frame times at %1x%2, %3 fps: median %4 ms, 99th percentile %5 ms")
                         .arg(width)
                         .arg(height)
-                        .arg(rate.den == 1 ? QString::number(rate.num) : QStringLiteral("%1/%2").arg(rate.num).arg(rate.den))
+                        .arg(fps)
                         .arg(overall.median, 0, 'f', 1)
                         .arg(overall.p99, 0, 'f', 1);
     if (offTop > 0)
