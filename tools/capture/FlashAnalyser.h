@@ -30,7 +30,10 @@
 //   with a summed-area table. BT.1702 fails when it exceeds 25 % of the
 //   screen. Red flashes are held to the same area limits.
 // - Grid: square blocks of pixels averaged in linear light, at most
-//   `maxCells` blocks across (320 by default), so a 1080p frame costs little.
+//   `maxCells` blocks across (320 by default). In a frame seen 30° wide a
+//   block is then about 0.09°: WCAG exempts fine, balanced patterns such as
+//   a checkerboard of squares under 0.1°, and such patterns cancel within a
+//   block. A 1080p frame (6x6-pixel blocks) also costs little.
 
 #include "FrameRange.h"
 
