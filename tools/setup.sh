@@ -10,7 +10,7 @@ shift
 
 packages=(
   build-essential cmake pkg-config
-  qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev
+  qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev libqt5charts5-dev fonts-dejavu-core
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev libegl-dev libegl-mesa0
   libsdl2-dev libebur128-dev libx11-dev
   libgtest-dev libbenchmark-dev

@@ -118,6 +118,9 @@ TEST(CaptureOptionsParsing, VideoDefaultsToTheWholeDemoAt1080p60)
     EXPECT_EQ(parse({"--output", "demo.MKV", "--crf", "23"}).crf, 23);
     EXPECT_EQ(parse({"--frames", "out", "--size", "321x181"}).mode, CaptureMode::Frames);
     EXPECT_EQ(parse({"--benchmark", "--size", "1280x720"}).mode, CaptureMode::Benchmark);
+    EXPECT_EQ(parse({"--flash-plot", "f.png", "--size", "320x180"}).mode, CaptureMode::Flash);
+    EXPECT_TRUE(parse({"--output", "demo.mp4"}).flash.analyse);
+    EXPECT_FALSE(parse({"--output", "demo.mp4", "--no-flash-analysis"}).flash.analyse);
 }
 
 TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
@@ -145,6 +148,14 @@ TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
         {{"--output", "a.mp4", "--fps", "0.5"}, "below 1 frame per second"},
         {{"--output", "a.mp4", "--crf", "20", "--crf", "20"}, "--crf is given twice"},
         {{"--benchmark", "--benchmark"}, "--benchmark is given twice"},
+        {{"--at", "3", "--output", "a.png", "--flash-report", "r.csv"}, "--flash-report"},
+        {{"--benchmark", "--flash-plot", "f.png"}, "--flash-plot"},
+        {{"--frames", "out", "--plot", "p.png"}, "--plot"},
+        {{"--benchmark", "--plot", "p.jpg"}, "--plot"},
+        {{"--flash-plot", "f.svg"}, "--flash-plot"},
+        {{"--output", "a.mp4", "--no-flash-analysis", "--flash-report", "r.csv"}, "--no-flash-analysis"},
+        {{"--output", "a.mp4", "--flash-report", "./a.mp4"}, "--flash-report"},
+        {{"--flash-report", "r.csv", "--flash-cells", "8"}, "--flash-cells"},
     };
     for (const auto& c : cases) {
         const CaptureOptions options = parse(c.arguments);

@@ -21,6 +21,8 @@ constexpr HelpRow kModes[] = {
     {"--frames DIR", "the range as DIR/frame-000000.png, ... and DIR/music.wav"},
     {"--benchmark", "renders the range and prints its frame times; writes\n"
                     "nothing"},
+    {"--flash-report FILE.csv", "alone: analyses the range for flashing, writes no\n"
+                                "frames (also --flash-plot alone)"},
 };
 
 constexpr HelpRow kOptions[] = {
@@ -31,6 +33,14 @@ constexpr HelpRow kOptions[] = {
     {"--crf N", "H.264 quality of a video, 1 (best) to 51 (default 18)"},
     {"--straightforward", "with --benchmark: times the straightforward paths the\n"
                           "fast ones stand in for (default: the fast paths)"},
+    {"--plot FILE.png", "with --benchmark: plots the frame times"},
+    {"--flash-report FILE.csv", "every frame's flashing figures and verdicts (WCAG\n"
+                                "2.3.1, ITU-R BT.1702), beside a video or --frames"},
+    {"--flash-plot FILE.png", "the share of the view flashing over the timeline"},
+    {"--flash-cells N", "most cells across the flash analysis's grid (default\n"
+                        "320)"},
+    {"--no-flash-analysis", "no flash check of a video or --frames (default: each\n"
+                            "is checked, with one line if it flashes too much)"},
     {"-h, --help", "shows this help and exits"},
     {"--version", "shows the version and exits"},
 };
@@ -63,11 +73,13 @@ QString captureHelp()
                           "Examples:\n"
                           "  umbrafen-capture --at 30 --size 1280x720 --output frame.png\n"
                           "  umbrafen-capture --from 12 --to 22 --size 1280x720 --output drops.mp4\n"
+                          "  umbrafen-capture --size 640x360 --flash-report flashes.csv\n"
                           "\n"
                           "No display is needed: frames are drawn through EGL, or on the X display in\n"
                           "DISPLAY where EGL is missing; UMBRAFEN_CAPTURE_GL=egl or x11 forces one.\n"
                           "Exit status: 0 when done, 2 on an error (nothing is left behind), 130 when\n"
-                          "stopped by Ctrl-C (a video or sequence keeps the frames so far).\n");
+                          "stopped by Ctrl-C, SIGTERM or SIGHUP: a video or sequence keeps the frames\n"
+                          "so far if they can be finished within 2 s, and is dropped otherwise.\n");
 }
 
 QString captureVersion()

@@ -148,6 +148,7 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
                                   QStringLiteral("Show the help and exit."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
     parser.addOptions({at, size, output, frames, benchmark, straightforward, from, to, fps, crf, help, version});
+    const FlashCommandLine flashOptions(parser);
 
     const auto failed = [&options](const QString& message) {
         options.error = message;
@@ -201,9 +202,14 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         return failed(QStringLiteral("--at SECONDS is required to write a single .png frame"));
     } else if (!options.output.isEmpty()) {
         return failed(QStringLiteral("--output: '%1' is neither a .png, an .mp4 nor an .mkv file").arg(options.output));
+    } else if (flashOptions.requested(parser)) {
+        options.mode = CaptureMode::Flash;
     } else {
         return failed(QStringLiteral("--output FILE (.png with --at, .mp4 or .mkv), --frames DIR or --benchmark is required"));
     }
+    if (const QString flashProblem = flashOptions.read(parser, options.mode, options.output, options.flash);
+        !flashProblem.isEmpty())
+        return failed(flashProblem);
     if (options.mode != CaptureMode::Video && parser.isSet(crf))
         return failed(QStringLiteral("--crf applies to a video --output only"));
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlashOptions.h"
 #include "FrameRange.h"
 #include "VideoWriter.h"
 
@@ -15,6 +16,7 @@ enum class CaptureMode
     Video,      // --output FILE.mp4 or .mkv: the range, encoded with the music
     Frames,     // --frames DIR: the range as numbered PNG files and music.wav
     Benchmark,  // --benchmark: the range rendered and timed, nothing written
+    Flash,      // --flash-report or --flash-plot alone: the range rendered and analysed for flashing
 };
 
 struct CaptureOptions
@@ -32,6 +34,7 @@ struct CaptureOptions
     bool straightforward = false;  // benchmark the straightforward paths, not the fast ones
     bool help = false;     // --help or -h: print the help, nothing else
     bool version = false;  // --version: print the version, nothing else
+    FlashOptions flash;
     QString error;  // one line naming the problem; empty when the options are usable
 
     FrameRange range() const { return FrameRange(from, to, fps); }

@@ -18,15 +18,33 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Spread
+void printRow(std::FILE* out, const char* interval, const std::string& scenes,
+              const std::vector<FrameTimeBenchmark::Timing>& timings)
 {
-    double median;
-    double p99;
-    double max;
-};
+    std::vector<double> generate;
+    std::vector<double> draw;
+    std::vector<double> frame;
+    for (const FrameTimeBenchmark::Timing& timing : timings) {
+        generate.push_back(timing.generateMs);
+        draw.push_back(timing.drawMs);
+        frame.push_back(timing.generateMs + timing.drawMs);
+    }
+    const FrameTimeBenchmark::Spread f = FrameTimeBenchmark::spreadOf(frame);
+    const FrameTimeBenchmark::Spread g = FrameTimeBenchmark::spreadOf(generate);
+    const FrameTimeBenchmark::Spread d = FrameTimeBenchmark::spreadOf(draw);
+    // Three decimals: optimised generation takes a few microseconds a frame.
+    std::fprintf(out, "%-13s %-26s %6zu  %7.3f %7.3f %7.3f  %7.3f %7.3f %7.3f  %7.3f %7.3f %7.3f\n", interval,
+                 scenes.c_str(), timings.size(), f.median, f.p99, f.max, g.median, g.p99, g.max, d.median, d.p99,
+                 d.max);
+}
 
-// Nearest-rank percentiles of an unsorted list.
-Spread spreadOf(std::vector<double> values)
+} // namespace
+
+FrameTimeBenchmark::FrameTimeBenchmark(const FrameRange& frameRange) : range(frameRange)
+{
+}
+
+FrameTimeBenchmark::Spread FrameTimeBenchmark::spreadOf(std::vector<double> values)
 {
     if (values.empty())
         return {0.0, 0.0, 0.0};
@@ -38,8 +56,7 @@ Spread spreadOf(std::vector<double> values)
     return {rank(0.5), rank(0.99), values.back()};
 }
 
-// The scene's class name without "Scene": FallingdropsScene -> Fallingdrops.
-std::string sceneName(const ISceneComponent& scene)
+std::string FrameTimeBenchmark::sceneName(const ISceneComponent& scene)
 {
     const char* mangled = typeid(scene).name();
     int status = 0;
@@ -52,30 +69,18 @@ std::string sceneName(const ISceneComponent& scene)
     return name;
 }
 
-void printRow(std::FILE* out, const char* interval, const std::string& scenes,
-              const std::vector<FrameTimeBenchmark::Timing>& timings)
+std::vector<double> FrameTimeBenchmark::stretchBounds(const Schedule& schedule) const
 {
-    std::vector<double> generate;
-    std::vector<double> draw;
-    std::vector<double> frame;
-    for (const FrameTimeBenchmark::Timing& timing : timings) {
-        generate.push_back(timing.generateMs);
-        draw.push_back(timing.drawMs);
-        frame.push_back(timing.generateMs + timing.drawMs);
+    std::vector<double> bounds = {range.from(), range.to()};
+    for (const Schedule::SceneInfo& entry : schedule.scenes()) {
+        for (const double bound : {static_cast<double>(entry.start), static_cast<double>(entry.end)}) {
+            if (bound > range.from() && bound < range.to())
+                bounds.push_back(bound);
+        }
     }
-    const Spread f = spreadOf(frame);
-    const Spread g = spreadOf(generate);
-    const Spread d = spreadOf(draw);
-    // Three decimals: optimised generation takes a few microseconds a frame.
-    std::fprintf(out, "%-13s %-26s %6zu  %7.3f %7.3f %7.3f  %7.3f %7.3f %7.3f  %7.3f %7.3f %7.3f\n", interval,
-                 scenes.c_str(), timings.size(), f.median, f.p99, f.max, g.median, g.p99, g.max, d.median, d.p99,
-                 d.max);
-}
-
-} // namespace
-
-FrameTimeBenchmark::FrameTimeBenchmark(const FrameRange& frameRange) : range(frameRange)
-{
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    return bounds;
 }
 
 void FrameTimeBenchmark::run(OffscreenRenderer& renderer, Schedule& schedule)
@@ -100,15 +105,7 @@ void FrameTimeBenchmark::run(OffscreenRenderer& renderer, Schedule& schedule)
 void FrameTimeBenchmark::print(std::FILE* out, const Schedule& schedule, int width, int height) const
 {
     // The stretches: between every scene start and end inside the range.
-    std::vector<double> bounds = {range.from(), range.to()};
-    for (const Schedule::SceneInfo& entry : schedule.scenes()) {
-        for (const double bound : {static_cast<double>(entry.start), static_cast<double>(entry.end)}) {
-            if (bound > range.from() && bound < range.to())
-                bounds.push_back(bound);
-        }
-    }
-    std::sort(bounds.begin(), bounds.end());
-    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    const std::vector<double> bounds = stretchBounds(schedule);
 
     const auto rate = range.rate();
     std::fprintf(out, "Frame times at %dx%d, %lld/%lld fps, demo time %g to %g s, in milliseconds:\n", width, height,
@@ -131,7 +128,7 @@ void FrameTimeBenchmark::print(std::FILE* out, const Schedule& schedule, int wid
         const double middle = (a + b) / 2.0;
         for (const Schedule::SceneInfo& entry : schedule.scenes()) {
             if (entry.start <= middle && middle <= entry.end)
-                scenes += (scenes.empty() ? "" : " + ") + sceneName(*entry.scene);
+                scenes += (scenes.empty() ? "" : " + ") + FrameTimeBenchmark::sceneName(*entry.scene);
         }
         char interval[32];
         std::snprintf(interval, sizeof interval, "%g-%g", a, b);

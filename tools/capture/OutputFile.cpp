@@ -125,6 +125,17 @@ QString OutputFile::refusal(const QString& path)
     return QString();
 }
 
+QString OutputFile::unwritable(const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    OutputFile probe(path);
+    if (!probe.open())
+        return probe.errorString();
+    probe.discard();
+    return QString();
+}
+
 bool OutputFile::writeFile(const QString& path, const QByteArray& bytes, QString& error)
 {
     OutputFile file(path);

@@ -30,6 +30,10 @@ public:
 
     // Why `path` cannot be an output, in one line, or an empty string. Creates nothing.
     static QString refusal(const QString& path);
+    // As refusal(), and also whether a hidden file can be made beside the
+    // target now, for outputs written only at the end. An empty `path` (no
+    // file asked for) passes.
+    static QString unwritable(const QString& path);
     // Writes `bytes` as the complete file at `path`; false with `error` set in one line.
     static bool writeFile(const QString& path, const QByteArray& bytes, QString& error);
     // `path` with symbolic links on its last part followed; false with `error` set.

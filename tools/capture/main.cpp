@@ -6,6 +6,7 @@
 
 #include "CaptureHelp.h"
 #include "CaptureOptions.h"
+#include "FlashReport.h"
 #include "FrameSequenceWriter.h"
 #include "FrameTimeBenchmark.h"
 #include "Interruption.h"
@@ -13,6 +14,7 @@
 #include "Progress.h"
 #include "QtMessages.h"
 #include "SoundtrackClip.h"
+#include "TimelinePlot.h"
 #include "VideoWriter.h"
 
 #include "app/DriverMemory.h"
@@ -20,8 +22,8 @@
 #include "app/OffscreenRenderer.h"
 #include "app/Schedule.h"
 
+#include <QApplication>
 #include <QBuffer>
-#include <QGuiApplication>
 
 #include <clocale>
 #include <cstdio>
@@ -128,18 +130,19 @@ int captureRange(const CaptureOptions& options, OffscreenRenderer& renderer)
             return fail(QString::fromLatin1(kFfmpegMissing));
         sink = std::make_unique<VideoWriter>(VideoSettings{options.output, options.width, options.height, options.crf},
                                              range, soundtrack);
-    } else {
+    } else if (options.mode == CaptureMode::Frames) {
         sink = std::make_unique<FrameSequenceWriter>(options.directory, range, soundtrack);
     }
 
     // The output first: a target that cannot be written is refused before any drawing.
+    Schedule schedule;
+    sink = FlashReport::around(std::move(sink), options.flash, range, schedule);
     if (!sink->open())
         return fail(sink->error());
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
 
-    Schedule schedule;
     schedule.build();
     const std::int64_t total = range.frameCount();
     Progress progress(total, stderr);
@@ -184,13 +187,19 @@ int benchmark(const CaptureOptions& options, OffscreenRenderer& renderer)
     const QString problem = startRenderer(renderer, options.width, options.height);
     if (!problem.isEmpty())
         return fail(problem);
+    if (const QString plotProblem = OutputFile::unwritable(options.flash.benchmarkPlot); !plotProblem.isEmpty())
+        return fail(plotProblem);
     Schedule schedule;
     schedule.build(options.straightforward ? gfx::FastPaths::none() : gfx::FastPaths::all());
     Interruption::install();
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);
     timing.print(stdout, schedule, options.width, options.height);
-    return Interruption::requested() ? kInterrupted : 0;
+    if (Interruption::requested())
+        return kInterrupted;
+    const QString plotError = TimelinePlot::saveFrameTimes(options.flash.benchmarkPlot, timing, schedule,
+                                                           options.width, options.height);
+    return plotError.isEmpty() ? 0 : fail(plotError);
 }
 
 } // namespace
@@ -218,7 +227,7 @@ int main(int argc, char** argv)
     // Every frame is drawn offscreen: Qt needs no display, and the GL comes
     // from EGL, or from the X display where EGL gives none.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     // Before any frame: the GL driver's per-frame memory stays mapped. The
     // straightforward benchmark leaves the C library's default, to time what
     // this saves as well.
@@ -236,6 +245,7 @@ int main(int argc, char** argv)
         return captureStill(options, renderer);
     case CaptureMode::Video:
     case CaptureMode::Frames:
+    case CaptureMode::Flash:
         return captureRange(options, renderer);
     case CaptureMode::Benchmark:
         return benchmark(options, renderer);
