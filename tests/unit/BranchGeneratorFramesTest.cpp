@@ -1,25 +1,23 @@
-// The generator as the growing tree and its roots run it every frame: reseeded,
-// with the program's own normal draws, into plain memory.
+// The branch components' frames as the program makes them every frame:
+// reseeded, with the program's own normal draws, into plain memory.
 
-#include "gfx/Random.h"
+#include "BranchMemory.h"
+
+#include "scenes/crashframe/BranchFrame.h"
 #include "scenes/growingtree/GrowingRoots.h"
 #include "scenes/growingtree/GrowingTreePrivate.h"
+#include "scenes/runningoff/RunningBranch.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <functional>
 #include <vector>
 
-namespace {
+using branching::BranchBuffer;
 
-// Leaves no spare pending, whatever the state before.
-void clearSpare()
-{
-    if (rndnSparePending())
-        rndn();
-}
+namespace {
 
 // The length factor the first branch gets from the first draw after srand(0).
 float firstLengthFactor()
@@ -33,33 +31,26 @@ float firstLengthFactor()
 
 struct TreeFrame
 {
-    std::vector<float> floats;
     GrowingTreePrivate priv;
+    Memory memory{priv.countBranches(priv.depth) * branching::kFloatsPerSegment};
 
-    TreeFrame()
-    {
-        priv.buffer.capacity = priv.countBranches(priv.depth) * 4;
-        floats.assign(static_cast<std::size_t>(priv.buffer.capacity), -1.0f);
-        priv.buffer.vertices = floats.data();
-    }
     std::vector<float> at(float treeTime)
     {
+        priv.buffer = memory.buffer;
         priv.generateTree(treeTime);
-        return std::vector<float>(floats.begin(), floats.begin() + priv.buffer.used);
+        return std::vector<float>(memory.floats.begin(), memory.floats.begin() + priv.buffer.used);
     }
 };
 
-struct RootsFrame
+const int kRootsCapacity =
+    branching::countBranches(branching::BranchKind::GrowingRoots, GrowingRoots::kDepth) * branching::kFloatsPerSegment;
+
+std::vector<float> rootsAt(float rootTime)
 {
-    std::vector<float> floats = std::vector<float>(39364, -1.0f);
-    branching::BranchBuffer buffer{floats.data(), 0, 39364};
-
-    std::vector<float> at(float rootTime)
-    {
-        GrowingRoots::generateRoots(buffer, rootTime);
-        return std::vector<float>(floats.begin(), floats.begin() + buffer.used);
-    }
-};
+    Memory memory(kRootsCapacity);
+    GrowingRoots::generateRoots(memory.buffer, rootTime);
+    return memory.kept();
+}
 
 float length(const std::vector<float>& f, std::size_t segment)
 {
@@ -92,16 +83,6 @@ TEST(TreeFrames, GrowOneLevelEveryTwoAndAHalfSeconds)
     EXPECT_EQ(frame.at(13.0f).size(), 4u * 40);
 }
 
-TEST(TreeFrames, SameTimeGivesIdenticalBuffers)
-{
-    TreeFrame frame;
-    const std::vector<float> first = frame.at(11.3f);
-    gfx::srand(99);
-    rndn();
-    rndn();
-    EXPECT_EQ(frame.at(11.3f), first);
-}
-
 TEST(TreeFrames, GrownTreeKeepsItsShapeAndOnlySways)
 {
     TreeFrame frame;
@@ -119,43 +100,67 @@ TEST(TreeFrames, GrownTreeKeepsItsShapeAndOnlySways)
     EXPECT_TRUE(moved) << "the branches should sway between the two frames";
 }
 
-TEST(TreeFrames, GenerationLeavesTheSpareAsItFoundIt)
-{
-    TreeFrame frame;
-    clearSpare();
-    frame.at(12.0f);
-    EXPECT_FALSE(rndnSparePending());
-    rndn();
-    frame.at(12.0f);
-    EXPECT_TRUE(rndnSparePending());
-    rndn();
-}
-
-TEST(RootsFrames, GrowOneLevelEveryThreeAndAHalfSeconds)
+TEST(RootsFrames, GrowOneLevelEveryThreeAndAHalfSecondsAndOnlyAdd)
 {
     const float f = firstLengthFactor();
-    RootsFrame frame;
-    EXPECT_TRUE(frame.at(0.0f).empty());
+    EXPECT_TRUE(rootsAt(0.0f).empty());
 
-    const std::vector<float> first = frame.at(1.5f);
+    const std::vector<float> first = rootsAt(1.5f);
     ASSERT_EQ(first.size(), 4u);
     EXPECT_NEAR(first[2], 0.0f, 1e-7);
     EXPECT_NEAR(first[3], -(7.0f * 0.06f) * 0.15f * f, 1e-6);
 
+    // A later frame only adds branches: what was grown before stays put, in pre-order.
+    const std::vector<float> grown = rootsAt(12.0f);
+    const std::vector<float> later = rootsAt(15.0f);
+    EXPECT_GT(later.size(), grown.size());
+    EXPECT_EQ(std::vector<float>(later.begin(), later.begin() + 4), std::vector<float>(grown.begin(), grown.begin() + 4));
     // At the scene's end: 1 + 3 + 9 + 27 + 81 branches.
-    EXPECT_EQ(frame.at(16.0f).size(), 4u * 121);
+    EXPECT_EQ(rootsAt(16.0f).size(), 4u * 121);
 }
 
-TEST(RootsFrames, SameTimeGivesIdenticalBuffersAndEvenDraws)
+// Wherever rand() stood, a frame is the same; and its even count of normal
+// draws leaves the spare of rndn() as it found it, pending or not.
+TEST(BranchComponentFrames, RepeatAndLeaveTheSpareAsFound)
 {
-    RootsFrame frame;
-    clearSpare();
-    const std::vector<float> first = frame.at(12.0f);
-    EXPECT_FALSE(rndnSparePending());
-    gfx::srand(7);
-    EXPECT_EQ(frame.at(12.0f), first);
-    // A later frame only adds branches: what was grown before stays put, in pre-order.
-    const std::vector<float> later = frame.at(15.0f);
-    EXPECT_GT(later.size(), first.size());
-    EXPECT_EQ(std::vector<float>(later.begin(), later.begin() + 4), std::vector<float>(first.begin(), first.begin() + 4));
+    TreeFrame tree;
+    const std::vector<float> ground = RunningBranch::makeGround();
+    const struct
+    {
+        const char* component;
+        int capacity;
+        std::vector<float> times;
+        std::function<void(BranchBuffer&, float)> generate;
+    } rows[] = {
+        // Partial steps too: the count is even for every budget.
+        {"branch frame", BranchFrame::branchCapacity(), {0.05f, 0.3f, 2.0f, 7.77f, 14.9f},
+         [](BranchBuffer& b, float t) { BranchFrame::generateFrame(b, kFrameAngles[2], t); }},
+        {"running branch", RunningBranch::branchCapacity(), {0.1f, 9.3f},
+         [&ground](BranchBuffer& b, float t) { RunningBranch::generateFrame(b, ground, t); }},
+        {"roots", kRootsCapacity, {12.0f}, [](BranchBuffer& b, float t) { GrowingRoots::generateRoots(b, t); }},
+        {"tree", tree.memory.buffer.capacity, {11.3f},
+         [&tree](BranchBuffer& b, float t) {
+             tree.priv.buffer = b;
+             tree.priv.generateTree(t);
+             b = tree.priv.buffer;
+         }},
+    };
+    for (const auto& row : rows) {
+        for (float t : row.times) {
+            Memory memory(row.capacity);
+            clearSpare();
+            row.generate(memory.buffer, t);
+            EXPECT_FALSE(rndnSparePending()) << row.component << " at " << t;
+            const std::vector<float> first = memory.kept();
+            EXPECT_FALSE(first.empty()) << row.component << " at " << t;
+            gfx::srand(99);
+            gfx::rand();
+            row.generate(memory.buffer, t);
+            EXPECT_EQ(memory.kept(), first) << row.component << " at " << t;
+            rndn();
+            row.generate(memory.buffer, t);
+            EXPECT_TRUE(rndnSparePending()) << row.component << " at " << t;
+            rndn();
+        }
+    }
 }
