@@ -114,7 +114,7 @@ TEST(RootsFrames, GrowOneLevelEveryThreeAndAHalfSecondsAndOnlyAdd)
     const std::vector<float> grown = rootsAt(12.0f);
     const std::vector<float> later = rootsAt(15.0f);
     EXPECT_GT(later.size(), grown.size());
-    EXPECT_EQ(std::vector<float>(later.begin(), later.begin() + 4), std::vector<float>(grown.begin(), grown.begin() + 4));
+    EXPECT_TRUE(std::equal(grown.begin(), grown.begin() + 4, later.begin()));
     // At the scene's end: 1 + 3 + 9 + 27 + 81 branches.
     EXPECT_EQ(rootsAt(16.0f).size(), 4u * 121);
 }

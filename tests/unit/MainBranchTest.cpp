@@ -83,15 +83,20 @@ TEST(MainBranchLoop, NoBudgetOrNoLevelWritesNothing)
     EXPECT_EQ(runMain(3.0f, 4000, 0).used, 0);
 }
 
-TEST(MainBranchLoop, IntegerBudgetGivesThatManyFullSegments)
+// Each step's side branches see its budget, its start point and the level of the main branch.
+TEST(MainBranchLoop, IntegerBudgetGivesThatManyFullChainedSegments)
 {
     const MainRun run = runMain(3.0f);
     ASSERT_EQ(run.segments(), 3);
-    for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(run.steps.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
         EXPECT_FLOAT_EQ(run.segmentLength(i), 0.15f);
-    // The segments chain tip to start.
-    EXPECT_FLOAT_EQ(run.floats[4], run.floats[2]);
-    EXPECT_FLOAT_EQ(run.floats[8], run.floats[6]);
+        EXPECT_FLOAT_EQ(run.floats[4 * i], 0.15f * static_cast<float>(i)) << "chained tip to start";
+        EXPECT_FLOAT_EQ(run.steps[i].growth, 3.0f - static_cast<float>(i));
+        EXPECT_EQ(run.steps[i].level, 4);
+        EXPECT_NEAR(run.steps[i].x, 0.15f * static_cast<float>(i), 1e-6);
+        EXPECT_FLOAT_EQ(run.steps[i].dx, 0.15f);
+    }
 }
 
 TEST(MainBranchLoop, FractionalBudgetAddsOneShortenedSegment)
@@ -109,18 +114,6 @@ TEST(MainBranchLoop, FractionalBudgetAddsOneShortenedSegment)
     ASSERT_EQ(tiny.steps.size(), 1u);
     EXPECT_NEAR(tiny.steps[0].length, 0.015f, 1e-7);
     EXPECT_FLOAT_EQ(tiny.steps[0].growth, 0.1f);
-}
-
-TEST(MainBranchLoop, StepsSeeTheirBudgetAndStartPoint)
-{
-    const MainRun run = runMain(3.0f);
-    ASSERT_EQ(run.steps.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(run.steps[i].growth, 3.0f - static_cast<float>(i));
-        EXPECT_EQ(run.steps[i].level, 4);  // the main branch keeps its level
-        EXPECT_NEAR(run.steps[i].x, 0.15f * static_cast<float>(i), 1e-6);
-        EXPECT_FLOAT_EQ(run.steps[i].dx, 0.15f);
-    }
 }
 
 TEST(MainBranchLoop, DrawsLengthBeforeSteeringAndWalkAfterTheSideBranches)
