@@ -2,36 +2,27 @@
 
 #include <gtest/gtest.h>
 
-TEST(GrowingTreeCamera, RisesFromTwoBelowAndRestsAtFiveSeconds)
+// Rises from two below until it rests at 5 s; slides left from 17.7 s.
+TEST(GrowingTreeCamera, RisesUntilFiveSecondsAndSlidesLeftFromSeventeenPointSeven)
 {
-    const auto start = GrowingTreeScene::cameraAt(0.0f);
-    EXPECT_TRUE(start.rises);
-    EXPECT_FLOAT_EQ(start.y, -2.0f);
-    EXPECT_FALSE(start.slides);
-
-    const auto halfway = GrowingTreeScene::cameraAt(2.5f);
-    EXPECT_TRUE(halfway.rises);
-    EXPECT_FLOAT_EQ(halfway.y, -1.0f);
-
-    const auto rest = GrowingTreeScene::cameraAt(5.0f);
-    EXPECT_FALSE(rest.rises);
-    EXPECT_FALSE(rest.slides);
-
-    // Before the scene starts the offset stays at its lowest.
-    EXPECT_FLOAT_EQ(GrowingTreeScene::cameraAt(-1.0f).y, -2.0f);
-}
-
-TEST(GrowingTreeCamera, SlidesLeftFromSeventeenPointSeven)
-{
-    EXPECT_FALSE(GrowingTreeScene::cameraAt(17.7f).slides);
-
-    const auto second = GrowingTreeScene::cameraAt(18.7f);
-    EXPECT_TRUE(second.slides);
-    EXPECT_NEAR(second.x, -1.2f, 1e-5);
-    EXPECT_FALSE(second.rises);
-
-    const auto end = GrowingTreeScene::cameraAt(20.0f);
-    EXPECT_TRUE(end.slides);
-    EXPECT_NEAR(end.x, -2.76f, 1e-5);
-    EXPECT_FALSE(end.rises);
+    const struct
+    {
+        float t;
+        GrowingTreeScene::Camera expected;  // a part that is absent is not compared
+    } rows[] = {
+        {-1.0f, {true, -2.0f, false, 0.0f}}, {0.0f, {true, -2.0f, false, 0.0f}}, {2.5f, {true, -1.0f, false, 0.0f}},
+        {5.0f, {false, 0.0f, false, 0.0f}},  {17.7f, {false, 0.0f, false, 0.0f}}, {18.7f, {false, 0.0f, true, -1.2f}},
+        {20.0f, {false, 0.0f, true, -2.76f}},
+    };
+    for (const auto& row : rows) {
+        const GrowingTreeScene::Camera c = GrowingTreeScene::cameraAt(row.t);
+        EXPECT_EQ(c.rises, row.expected.rises) << "t = " << row.t;
+        EXPECT_EQ(c.slides, row.expected.slides) << "t = " << row.t;
+        if (c.rises) {
+            EXPECT_NEAR(c.y, row.expected.y, 1e-5) << "t = " << row.t;
+        }
+        if (c.slides) {
+            EXPECT_NEAR(c.x, row.expected.x, 1e-5) << "t = " << row.t;
+        }
+    }
 }
