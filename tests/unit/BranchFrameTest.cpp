@@ -3,7 +3,6 @@
 
 #include "BranchMemory.h"
 
-#include "growth/MainBranch.h"
 #include "scenes/crashframe/BranchFrame.h"
 
 #include <gtest/gtest.h>
@@ -11,29 +10,11 @@
 #include <cmath>
 #include <vector>
 
-using branching::BranchBuffer;
-
 namespace {
-
-int normalDraws = 0;
-int uniformDraws = 0;
 
 float zeroNormal()
 {
-    ++normalDraws;
     return 0.0f;
-}
-
-float countedNormal()
-{
-    ++normalDraws;
-    return rndn();
-}
-
-float countedUniform()
-{
-    ++uniformDraws;
-    return rnd();
 }
 
 } // namespace
@@ -54,35 +35,13 @@ TEST(BranchFrameBend, TurnsOnlyOutsideTheUnitCircle)
     EXPECT_EQ(BranchFrame::bendAlongCircle(-2.0f, 0.0f, -0.5f), -0.5f + 0.8f);
 }
 
-TEST(BranchFrameGeneration, EarlyFrameHasOneShortenedSegmentAndTwoSideBranches)
-{
-    Memory memory(64, 0.0f);
-    const std::vector<float>& f = memory.floats;
-    normalDraws = 0;
-    uniformDraws = 0;
-    gfx::srand(BranchFrame::seedFor(kFrameAngles[1]));
-    const float budget = branching::mainBranchBudget(0.1f);
-    BranchFrame::growMainBranch(memory.buffer, 0.1f, BranchFrame::kDepth, budget, 0.0f, 0.0f, kFrameAngles[1], 0.15f,
-                                countedNormal, countedUniform);
-    ASSERT_EQ(memory.buffer.used, 4);
-    EXPECT_EQ(f[0], 0.0f);
-    EXPECT_EQ(f[1], 0.0f);
-    const float length = std::hypot(f[2], f[3]);
-    EXPECT_GE(length, 0.2f * 0.15f * budget - 1e-6f);
-    EXPECT_LE(length, 2.0f * 0.15f * budget + 1e-6f);
-    // The side branches, one level lower, write nothing at their negative
-    // budget but are made: two sway rates, and each a full level-5 subtree of draws.
-    EXPECT_EQ(uniformDraws, 2);
-    EXPECT_EQ(normalDraws, 2 + 2 * (243 - 1));
-}
-
 TEST(BranchFrameGeneration, FirstBendAtTheFirstStartOutsideTheCircle)
 {
     // Level 1 keeps the side branches out; with every draw 0 the segments
     // are 0.15 long and the walk does not turn.
     Memory memory(4 * 12, 0.0f);
     const std::vector<float>& f = memory.floats;
-    BranchFrame::growMainBranch(memory.buffer, 0.0f, 1, 10.0f, 0.0f, 0.0f, 0.0f, 0.15f, zeroNormal, countedUniform);
+    BranchFrame::growMainBranch(memory.buffer, 0.0f, 1, 10.0f, 0.0f, 0.0f, 0.0f, 0.15f, zeroNormal, rnd);
     ASSERT_EQ(memory.buffer.used, 40);
     for (int i = 0; i < 10; ++i) {
         const float* s = f.data() + 4 * i;

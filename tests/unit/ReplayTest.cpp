@@ -153,27 +153,24 @@ TEST(Replay, TreeAndRootsEqualTheReferenceInEveryFrameAndWindow)
         << "roots";
 }
 
-TEST(Replay, DeclinesWhileAnRndnSpareIsPending)
+// Recording draws nothing from the program's sequence; a replay declines,
+// writing and drawing nothing, while a spare is pending and beyond the steps
+// it recorded.
+TEST(Replay, RecordsUnseenAndDeclinesWithASparePendingOrBeyondItsSteps)
 {
     clearSpare();
-    const BranchFrameReplay replay(1.5707964f, 2.0f);
-    Memory memory(BranchFrame::branchCapacity());
     gfx::srand(3);
     rndn();  // leaves the sine of the pair pending
-    const gfx::RandomState before = gfx::randomState();
+    const gfx::RandomState pending = gfx::randomState();
+    const BranchFrameReplay replay(0.0f, 1.0f);  // eight steps recorded
+    EXPECT_EQ(gfx::randomState(), pending) << "recording";
+    Memory memory(BranchFrame::branchCapacity());
     EXPECT_FALSE(replay.generate(memory.buffer, 1.0f));
     EXPECT_EQ(memory.buffer.used, 0);
-    EXPECT_EQ(gfx::randomState(), before);
+    EXPECT_EQ(gfx::randomState(), pending) << "declining";
     rndn();
-}
-
-TEST(Replay, DeclinesBeyondTheRecordedSteps)
-{
-    clearSpare();
-    const BranchFrameReplay frame(0.0f, 1.0f);  // eight steps recorded
-    Memory memory(BranchFrame::branchCapacity());
-    EXPECT_TRUE(frame.generate(memory.buffer, 1.0f));
-    EXPECT_FALSE(frame.generate(memory.buffer, 1.2f));
+    EXPECT_TRUE(replay.generate(memory.buffer, 1.0f));
+    EXPECT_FALSE(replay.generate(memory.buffer, 1.2f));
     EXPECT_EQ(memory.buffer.used, 0);
 }
 
@@ -194,17 +191,6 @@ TEST(Replay, DeclinesWhenTheBufferWouldFillUp)
     // Far too small: the replay stops at the capacity and declines.
     Memory tiny(40);
     EXPECT_FALSE(replay.generate(tiny.buffer, ground, 5.0f));
-}
-
-TEST(Replay, RecordingLeavesTheRandomSequenceWhereItWas)
-{
-    clearSpare();
-    gfx::srand(2);
-    rndn();
-    const gfx::RandomState before = gfx::randomState();
-    const BranchFrameReplay replay(3.1415927f, 3.0f);
-    EXPECT_EQ(gfx::randomState(), before);
-    rndn();
 }
 
 TEST(ExactTrig, WidenedCosSinEqualsTheLibraryRounded)

@@ -64,15 +64,6 @@ TEST(SceneShape, ComponentsDrawInListOrderWithTheSameTime)
     EXPECT_EQ(calls, (std::vector<std::string>{"a@2.500000", "b@2.500000"}));
 }
 
-TEST(SceneShape, ComponentsAreDestroyedFirstToLast)
-{
-    std::vector<std::string> calls;
-    {
-        ComponentList components{std::make_shared<Recorder>(calls, "a"), std::make_shared<Recorder>(calls, "b")};
-    }
-    EXPECT_EQ(calls, (std::vector<std::string>{"~a", "~b"}));
-}
-
 TEST(ScheduleOrder, EntriesAreDestroyedFirstToLast)
 {
     std::vector<std::string> calls;
@@ -83,7 +74,6 @@ TEST(ScheduleOrder, EntriesAreDestroyedFirstToLast)
     }
     EXPECT_EQ(calls, (std::vector<std::string>{"~first", "~second"}));
 }
-
 
 namespace {
 
