@@ -141,28 +141,6 @@ TEST_F(AudioLayer, EachInitPlaysTheSamplesFromTheFirstOnThenSilence)
     }
 }
 
-TEST_F(AudioLayer, PlayAfterTheEndStaysSilentUnlessRestarted)
-{
-    const auto wav = patternWav(4000);
-    const std::size_t dataBytes = wav.size() - kWavHeaderBytes;
-    const AudioHandle stream = play(wav);
-    waitForSound(dataBytes + 8192);
-    ASSERT_TRUE(BASS_ChannelPlay(stream, false));
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_TRUE(BASS_ChannelPlay(stream, true));
-    const auto got = receivedAfter(3 * dataBytes + 30000);
-
-    // Once, then silence, then once more from the start after the restart, then silence.
-    EXPECT_TRUE(std::equal(wav.begin() + kWavHeaderBytes, wav.end(), got.begin()));
-    const auto second = std::search(got.begin() + static_cast<std::ptrdiff_t>(dataBytes), got.end(),
-                                    wav.begin() + kWavHeaderBytes, wav.end());
-    ASSERT_NE(second, got.end());
-    const auto secondAt = static_cast<std::size_t>(second - got.begin());
-    EXPECT_GE(secondAt, dataBytes + 8192);
-    EXPECT_TRUE(allZero(got, dataBytes, secondAt));
-    EXPECT_TRUE(allZero(got, secondAt + dataBytes, got.size()));
-}
-
 TEST_F(AudioLayer, MonoFileReachesBothSidesOfTheStereoDevice)
 {
     const auto wav = patternWav(6000, 1, 7);

@@ -52,12 +52,6 @@ std::vector<float> rootsAt(float rootTime)
     return memory.kept();
 }
 
-float length(const std::vector<float>& f, std::size_t segment)
-{
-    const float* s = f.data() + 4 * segment;
-    return std::hypot(s[2] - s[0], s[3] - s[1]);
-}
-
 } // namespace
 
 TEST(TreeFrames, GrowOneLevelEveryTwoAndAHalfSeconds)
@@ -76,9 +70,9 @@ TEST(TreeFrames, GrowOneLevelEveryTwoAndAHalfSeconds)
     EXPECT_EQ(frame.at(2.5f).size(), 4u);
     // The whole tree grows with the top length: 0.175 at 5 s, 0.25 from 10 s on.
     EXPECT_EQ(frame.at(5.0f).size(), 4u * 4);
-    EXPECT_NEAR(length(frame.at(5.0f), 0), 0.175f * f, 1e-6);
-    EXPECT_NEAR(length(frame.at(10.0f), 0), 0.25f * f, 1e-6);
-    EXPECT_NEAR(length(frame.at(13.0f), 0), 0.25f * f, 1e-6);
+    EXPECT_NEAR(segmentLength(frame.at(5.0f), 0), 0.175f * f, 1e-6);
+    EXPECT_NEAR(segmentLength(frame.at(10.0f), 0), 0.25f * f, 1e-6);
+    EXPECT_NEAR(segmentLength(frame.at(13.0f), 0), 0.25f * f, 1e-6);
     EXPECT_EQ(frame.at(7.5f).size(), 4u * 13);
     EXPECT_EQ(frame.at(10.0f).size(), 4u * 40);
     EXPECT_EQ(frame.at(13.0f).size(), 4u * 40);

@@ -1,3 +1,5 @@
+#include "BranchMemory.h"
+
 #include "growth/BranchGenerator.h"
 
 #include <gtest/gtest.h>
@@ -39,11 +41,7 @@ struct Generated
     int segments() const { return used / 4; }
     // Segment i as x0, y0, x1, y1.
     const float* segment(int i) const { return floats.data() + 4 * i; }
-    float segmentLength(int i) const
-    {
-        const float* s = segment(i);
-        return std::hypot(s[2] - s[0], s[3] - s[1]);
-    }
+    float segmentLength(int i) const { return ::segmentLength(floats, static_cast<std::size_t>(i)); }
 };
 
 Generated generate(BranchKind kind, int level, float growthValue, float angle, float length, int capacity,
@@ -63,19 +61,6 @@ constexpr int kRoomy = 4 * 10000;
 
 } // namespace
 
-TEST(BranchCount, FollowsTheSizingRuleOfEachKind)
-{
-    const int byTwo[] = {1, 3, 7, 15, 31, 63, 127, 255, 511};
-    const int byThree[] = {1, 4, 13, 40, 121, 364, 1093, 3280, 9841};
-    for (int n = -1; n <= 7; ++n) {
-        EXPECT_EQ(branching::countBranches(BranchKind::GrowingTree, n), byTwo[n + 1]) << "n = " << n;
-        EXPECT_EQ(branching::countBranches(BranchKind::GrowingRoots, n), byThree[n + 1]) << "n = " << n;
-        EXPECT_EQ(branching::countBranches(BranchKind::RunningBranch, n), byThree[n + 1]) << "n = " << n;
-        EXPECT_EQ(branching::countBranches(BranchKind::BranchFrame, n), byThree[n + 1]) << "n = " << n;
-    }
-    EXPECT_EQ(branching::countBranches(BranchKind::GrowingTree, -5), 1);
-}
-
 TEST(BranchDraws, CountDependsOnLevelOnlyAndIsEven)
 {
     // Fully grown and not grown at all (writing nothing) make the same draws.
@@ -94,19 +79,6 @@ TEST(BranchDraws, CountDependsOnLevelOnlyAndIsEven)
             EXPECT_EQ(g.draws, 2 * visits) << "level " << level;
             EXPECT_EQ(g.segments(), visits) << "level " << level;
         }
-    }
-}
-
-TEST(BranchDraws, LevelZeroOrFullBufferReturnsAtEntry)
-{
-    for (BranchKind kind : {BranchKind::GrowingTree, BranchKind::GrowingRoots}) {
-        const Generated noLevel = generate(kind, 0, 5.0f, kHalfPi, 0.25f, kRoomy);
-        EXPECT_EQ(noLevel.used, 0);
-        EXPECT_EQ(noLevel.draws, 0);
-        const Generated noRoom = generate(kind, 4, 5.0f, kHalfPi, 0.25f, 3);
-        EXPECT_EQ(noRoom.used, 0);
-        EXPECT_EQ(noRoom.draws, 0);
-        EXPECT_EQ(noRoom.floats[0], kSentinel);
     }
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 // What the branch tests share: plain memory standing in for a mapped branch
-// buffer, the branch frames' four start angles and a clean rndn() spare.
+// buffer, the branch frames' four start angles, a clean rndn() spare and the
+// length of a segment.
 
 #include "gfx/Random.h"
 #include "growth/BranchBuffer.h"
 
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -34,3 +36,10 @@ struct Memory
     std::vector<float> floats;
     branching::BranchBuffer buffer;
 };
+
+// The length of segment i (four floats: x0, y0, x1, y1).
+inline float segmentLength(const std::vector<float>& floats, std::size_t i)
+{
+    const float* s = floats.data() + 4 * i;
+    return std::hypot(s[2] - s[0], s[3] - s[1]);
+}
