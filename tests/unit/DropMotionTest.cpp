@@ -21,23 +21,19 @@ void expectColour(const DropPose& pose, float r, float g, float b)
     EXPECT_EQ(pose.alpha, 1.0f);
 }
 
-// A drop emerging at 12 s, as in the worked example.
+// A drop of phase 1.2: it emerges at 12 s.
 const Drop kDrop{0.3f, -0.2f, 1.2f};
 
 } // namespace
 
-TEST(DropMotion, DropWithPhaseOnePointTwoEmergesAtTwelve)
+TEST(DropMotion, EmergesAtTwelveAndGrowsBlinkingWhiteThenBlack)
 {
     EXPECT_EQ(emergenceTime(kDrop.phase), 12.0f);
     DropPose pose{};
     EXPECT_FALSE(dropPoseAt(kDrop, 11.99f, pose));
     ASSERT_TRUE(dropPoseAt(kDrop, 12.0f, pose));
     EXPECT_EQ(pose.scale, 0.0f);
-}
 
-TEST(DropMotion, GrowingDropBlinksWhiteThenBlack)
-{
-    DropPose pose{};
     ASSERT_TRUE(dropPoseAt(kDrop, 12.12f, pose));
     EXPECT_NEAR(pose.scale, 0.02f, 1e-5f);
     expectColour(pose, 1.0f, 1.0f, 1.0f);
