@@ -1,6 +1,7 @@
 // The branch generator's definitions that its replay shares and so cannot
-// check (the per-kind table, the turn, the sway), and its capacity rule, which
-// no frame of the demo reaches. The rest the replay comparison covers.
+// check (the per-kind table, the length factor, the turn, the sway), and its
+// capacity rule, which no frame of the demo reaches. The rest the replay
+// comparison covers.
 
 #include "BranchMemory.h"
 
@@ -113,6 +114,15 @@ TEST(BranchGeometry, SecondDrawTurnsTheContinuationAfterBothSideSubtrees)
     EXPECT_NEAR(c[0], std::cos(0.5f) * rootLength, 1e-6);
     EXPECT_NEAR(std::atan2(c[3] - c[1], c[2] - c[0]), turned, 1e-5);
     EXPECT_NEAR(g.segmentLength(3), continuationLength, 1e-6);
+}
+
+TEST(BranchGeometry, LengthFactorIsKeptWithinAHalfAndOneAndAHalf)
+{
+    for (const auto& row : {std::make_pair<branching::NormalDraw, float>([] { return -3.0f; }, 0.5f),
+                            std::make_pair<branching::NormalDraw, float>([] { return 3.0f; }, 1.5f)}) {
+        const Generated g = generate(BranchKind::GrowingRoots, 1, 1.0f, 0.0f, 0.2f, kRoomy, row.first);
+        EXPECT_FLOAT_EQ(g.segmentLength(0), 0.2f * row.second) << "factor " << row.second;
+    }
 }
 
 TEST(BranchGeometry, TreeChildrenSwayWithTime)

@@ -1,21 +1,19 @@
-// The branch components' frames as the program makes them every frame:
-// reseeded, with the program's own normal draws, into plain memory.
+// The growing tree scene's pure parts: its camera, and how fast the tree and
+// its roots grow, from the first draw after their seed. (That every frame is
+// the same whatever rand() held, and leaves the rndn() spare as it found it,
+// the replay comparison checks: a replay declines with a spare pending.)
 
 #include "BranchMemory.h"
 
-#include "scenes/crashframe/BranchFrame.h"
 #include "scenes/growingtree/GrowingRoots.h"
 #include "scenes/growingtree/GrowingTreePrivate.h"
-#include "scenes/runningoff/RunningBranch.h"
+#include "scenes/growingtree/GrowingTreeScene.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <vector>
-
-using branching::BranchBuffer;
 
 namespace {
 
@@ -92,48 +90,27 @@ TEST(RootsFrames, GrowOneLevelEveryThreeAndAHalfSeconds)
     EXPECT_EQ(rootsAt(16.0f).size(), 4u * 121);
 }
 
-// Wherever rand() stood, a frame is the same; and its even count of normal
-// draws leaves the spare of rndn() as it found it, pending or not.
-TEST(BranchComponentFrames, RepeatAndLeaveTheSpareAsFound)
+// Rises from two below until it rests at 5 s; slides left from 17.7 s.
+TEST(GrowingTreeCamera, RisesUntilFiveSecondsAndSlidesLeftFromSeventeenPointSeven)
 {
-    TreeFrame tree;
-    const std::vector<float> ground = RunningBranch::makeGround();
     const struct
     {
-        const char* component;
-        int capacity;
-        std::vector<float> times;
-        std::function<void(BranchBuffer&, float)> generate;
+        float t;
+        GrowingTreeScene::Camera expected;  // a part that is absent is not compared
     } rows[] = {
-        // Partial steps too: the count is even for every budget.
-        {"branch frame", BranchFrame::branchCapacity(), {0.05f, 0.3f, 2.0f, 7.77f, 14.9f},
-         [](BranchBuffer& b, float t) { BranchFrame::generateFrame(b, kFrameAngles[2], t); }},
-        {"running branch", RunningBranch::branchCapacity(), {0.1f, 9.3f},
-         [&ground](BranchBuffer& b, float t) { RunningBranch::generateFrame(b, ground, t); }},
-        {"roots", kRootsCapacity, {12.0f}, [](BranchBuffer& b, float t) { GrowingRoots::generateRoots(b, t); }},
-        {"tree", tree.memory.buffer.capacity, {11.3f},
-         [&tree](BranchBuffer& b, float t) {
-             tree.priv.buffer = b;
-             tree.priv.generateTree(t);
-             b = tree.priv.buffer;
-         }},
+        {-1.0f, {true, -2.0f, false, 0.0f}}, {0.0f, {true, -2.0f, false, 0.0f}}, {2.5f, {true, -1.0f, false, 0.0f}},
+        {5.0f, {false, 0.0f, false, 0.0f}},  {17.7f, {false, 0.0f, false, 0.0f}}, {18.7f, {false, 0.0f, true, -1.2f}},
+        {20.0f, {false, 0.0f, true, -2.76f}},
     };
     for (const auto& row : rows) {
-        for (float t : row.times) {
-            Memory memory(row.capacity);
-            clearSpare();
-            row.generate(memory.buffer, t);
-            EXPECT_FALSE(rndnSparePending()) << row.component << " at " << t;
-            const std::vector<float> first = memory.kept();
-            EXPECT_FALSE(first.empty()) << row.component << " at " << t;
-            gfx::srand(99);
-            gfx::rand();
-            row.generate(memory.buffer, t);
-            EXPECT_EQ(memory.kept(), first) << row.component << " at " << t;
-            rndn();
-            row.generate(memory.buffer, t);
-            EXPECT_TRUE(rndnSparePending()) << row.component << " at " << t;
-            rndn();
+        const GrowingTreeScene::Camera c = GrowingTreeScene::cameraAt(row.t);
+        EXPECT_EQ(c.rises, row.expected.rises) << "t = " << row.t;
+        EXPECT_EQ(c.slides, row.expected.slides) << "t = " << row.t;
+        if (c.rises) {
+            EXPECT_NEAR(c.y, row.expected.y, 1e-5) << "t = " << row.t;
+        }
+        if (c.slides) {
+            EXPECT_NEAR(c.x, row.expected.x, 1e-5) << "t = " << row.t;
         }
     }
 }
