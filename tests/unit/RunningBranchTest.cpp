@@ -10,8 +10,6 @@
 #include <cmath>
 #include <vector>
 
-using branching::BranchBuffer;
-
 namespace {
 
 float zeroDraw() { return 0.0f; }
