@@ -3,6 +3,8 @@
 // runs it from two builds (one allowed to fuse a*b+c) and requires the same
 // lines: a single rounding changed anywhere shows up as a different hash.
 
+#include "unit/BranchMemory.h"
+
 #include "scenes/crashframe/BranchFrame.h"
 #include "scenes/crashframe/BranchFrameReplay.h"
 #include "scenes/growingtree/GrowingRoots.h"
@@ -16,15 +18,8 @@
 
 namespace {
 
-constexpr float kFrameAngles[] = {0.0f, 1.5707964f, 3.1415927f, -1.5707964f};
-constexpr int kRootsCapacity = 39364;  // floats the roots' buffer holds
-
-struct Memory
-{
-    explicit Memory(int floats) : data(static_cast<std::size_t>(floats)), buffer{data.data(), 0, floats} {}
-    std::vector<float> data;
-    branching::BranchBuffer buffer;
-};
+const int kRootsCapacity =
+    branching::countBranches(branching::BranchKind::GrowingRoots, GrowingRoots::kDepth) * branching::kFloatsPerSegment;
 
 // FNV-1a over the count and the bit patterns of the stored floats.
 void print(const char* what, bool replayed, float t, bool made, const branching::BranchBuffer& b)

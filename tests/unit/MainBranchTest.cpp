@@ -1,6 +1,8 @@
 // The main-branch loop that the running branch and the branch frame share,
 // driven through a recording steps object.
 
+#include "BranchMemory.h"
+
 #include "growth/MainBranch.h"
 
 #include <gtest/gtest.h>
@@ -15,32 +17,30 @@ namespace {
 
 constexpr float kSentinel = 12345.0f;
 
-std::vector<std::string>* eventLog = nullptr;
+// What the loop asked for, in order.
+std::vector<std::string> events;
 
 float zeroDraw()
 {
-    if (eventLog)
-        eventLog->push_back("draw");
+    events.push_back("draw");
     return 0.0f;
 }
 
 // Goes straight along +x, records what the loop asks of it.
 struct RecordingSteps
 {
-    branching::NormalDraw draw = zeroDraw;
+    branching::NormalDraw draw;
     std::vector<branching::MainBranchStep>* steps;
 
     float steer(float, float, float angle) const
     {
-        if (eventLog)
-            eventLog->push_back("steer");
+        events.push_back("steer");
         return angle;
     }
     branching::SegmentDirection direction(float angle) const { return {std::cos(angle), std::sin(angle)}; }
     void growSideBranches(const branching::MainBranchStep& step) const
     {
-        if (eventLog)
-            eventLog->push_back("sides");
+        events.push_back("sides");
         steps->push_back(step);
     }
 };
@@ -52,11 +52,7 @@ struct MainRun
     int used = 0;
 
     int segments() const { return used / 4; }
-    float segmentLength(int i) const
-    {
-        const float* s = floats.data() + 4 * i;
-        return std::hypot(s[2] - s[0], s[3] - s[1]);
-    }
+    float segmentLength(int i) const { return ::segmentLength(floats, static_cast<std::size_t>(i)); }
 };
 
 MainRun runMain(float budget, int capacity = 4000, int level = 4, int usedBefore = 0)
@@ -64,8 +60,8 @@ MainRun runMain(float budget, int capacity = 4000, int level = 4, int usedBefore
     MainRun run;
     run.floats.assign(static_cast<std::size_t>(capacity) + 8, kSentinel);
     BranchBuffer buffer{run.floats.data(), usedBefore, capacity};
-    const RecordingSteps steps{zeroDraw, &run.steps};
-    branching::generateMainBranch(buffer, steps, level, budget, 0.0f, 0.0f, 0.0f, 0.15f);
+    events.clear();
+    branching::generateMainBranch(buffer, RecordingSteps{zeroDraw, &run.steps}, level, budget, 0.0f, 0.0f, 0.0f, 0.15f);
     run.used = buffer.used;
     return run;
 }
@@ -83,15 +79,24 @@ TEST(MainBranchLoop, NoBudgetOrNoLevelWritesNothing)
     EXPECT_EQ(runMain(3.0f, 4000, 0).used, 0);
 }
 
-TEST(MainBranchLoop, IntegerBudgetGivesThatManyFullSegments)
+// Each step draws the length before steering and the walk after its side
+// branches, which see its budget, its start point and the main branch's level.
+TEST(MainBranchLoop, IntegerBudgetGivesThatManyFullChainedSegments)
 {
     const MainRun run = runMain(3.0f);
     ASSERT_EQ(run.segments(), 3);
-    for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(run.steps.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
         EXPECT_FLOAT_EQ(run.segmentLength(i), 0.15f);
-    // The segments chain tip to start.
-    EXPECT_FLOAT_EQ(run.floats[4], run.floats[2]);
-    EXPECT_FLOAT_EQ(run.floats[8], run.floats[6]);
+        EXPECT_FLOAT_EQ(run.floats[4 * i], 0.15f * static_cast<float>(i)) << "chained tip to start";
+        EXPECT_FLOAT_EQ(run.steps[i].growth, 3.0f - static_cast<float>(i));
+        EXPECT_EQ(run.steps[i].level, 4);
+        EXPECT_NEAR(run.steps[i].x, 0.15f * static_cast<float>(i), 1e-6);
+        EXPECT_FLOAT_EQ(run.steps[i].dx, 0.15f);
+        const std::vector<std::string> step(events.begin() + 4 * i, events.begin() + 4 * i + 4);
+        EXPECT_EQ(step, (std::vector<std::string>{"draw", "steer", "sides", "draw"})) << "step " << i;
+    }
+    EXPECT_EQ(events.size(), 12u);
 }
 
 TEST(MainBranchLoop, FractionalBudgetAddsOneShortenedSegment)
@@ -109,28 +114,6 @@ TEST(MainBranchLoop, FractionalBudgetAddsOneShortenedSegment)
     ASSERT_EQ(tiny.steps.size(), 1u);
     EXPECT_NEAR(tiny.steps[0].length, 0.015f, 1e-7);
     EXPECT_FLOAT_EQ(tiny.steps[0].growth, 0.1f);
-}
-
-TEST(MainBranchLoop, StepsSeeTheirBudgetAndStartPoint)
-{
-    const MainRun run = runMain(3.0f);
-    ASSERT_EQ(run.steps.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(run.steps[i].growth, 3.0f - static_cast<float>(i));
-        EXPECT_EQ(run.steps[i].level, 4);  // the main branch keeps its level
-        EXPECT_NEAR(run.steps[i].x, 0.15f * static_cast<float>(i), 1e-6);
-        EXPECT_FLOAT_EQ(run.steps[i].dx, 0.15f);
-    }
-}
-
-TEST(MainBranchLoop, DrawsLengthBeforeSteeringAndWalkAfterTheSideBranches)
-{
-    std::vector<std::string> events;
-    eventLog = &events;
-    runMain(2.0f);
-    eventLog = nullptr;
-    const std::vector<std::string> expected = {"draw", "steer", "sides", "draw", "draw", "steer", "sides", "draw"};
-    EXPECT_EQ(events, expected);
 }
 
 TEST(MainBranchLoop, StopsAtCapacityWithoutWritingBeyond)

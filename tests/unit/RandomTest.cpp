@@ -23,16 +23,6 @@ float uniformOf(int value)
 
 } // namespace
 
-TEST(Random, UniformScaleMapsRandRangeOntoZeroToOne)
-{
-    // The boundary values of the conversion: 0, the first value that rounds to
-    // 2^31 in single precision, and the largest value rand() can deliver.
-    EXPECT_EQ(uniformOf(0), 0.0f);
-    EXPECT_EQ(uniformOf(2147483583), 0.99999994f);
-    EXPECT_EQ(uniformOf(2147483584), 1.0f);
-    EXPECT_EQ(uniformOf(gfx::kRandMax), 1.0f);
-}
-
 TEST(Random, RndFollowsRandThroughTheScale)
 {
     gfx::srand(7);
@@ -60,47 +50,24 @@ TEST(Random, RndnReturnsCosineThenSineOfOnePair)
     EXPECT_FALSE(rndnSparePending());
 }
 
-TEST(Random, PairConsumesTwoRandValuesAndSpareConsumesNone)
-{
-    dropPendingSpare();
-    gfx::srand(3);
-    gfx::rand();
-    gfx::rand();
-    const int third = gfx::rand();
-
-    gfx::srand(3);
-    rndn();
-    rndn();
-    EXPECT_EQ(gfx::rand(), third);
-}
-
-TEST(Random, SpareSurvivesReseeding)
+// A pair draws two rand() values; its spare draws none and survives reseeding.
+TEST(Random, PairDrawsTwoRandValuesAndItsSpareNoneEvenAcrossAReseed)
 {
     dropPendingSpare();
     gfx::srand(5);
-    const int firstRand = gfx::rand();
+    const int first = gfx::rand();
+    gfx::rand();
+    const int third = gfx::rand();
     gfx::srand(5);
     rndn();
     const float sine = rndn();
+    EXPECT_EQ(gfx::rand(), third);
 
     gfx::srand(5);
     rndn();  // leaves the sine of the pair pending
     gfx::srand(5);
     EXPECT_EQ(rndn(), sine);
-    // The spare drew nothing from the reseeded generator.
-    EXPECT_EQ(gfx::rand(), firstRand);
-}
-
-TEST(Random, EvenDrawCountAfterReseedRepeatsTheSameValues)
-{
-    dropPendingSpare();
-    gfx::srand(0);
-    float first[6];
-    for (float& v : first)
-        v = rndn();
-    gfx::srand(0);
-    for (float v : first)
-        EXPECT_EQ(rndn(), v);
+    EXPECT_EQ(gfx::rand(), first);
 }
 
 TEST(Random, OwnRandMatchesThePlatformGenerator)

@@ -1,9 +1,11 @@
 // The replayed generations against the straightforward ones they stand in for:
 // the same floats, bit for bit, and the same random state afterwards, for every
-// frame of the timeline at 60 frames per second; and the cases in which a replay
-// must decline and leave the work to the reference.
+// frame of the timeline at 60 frames per second; culled by a view window,
+// exactly the segments of the full generation that meet it. Then the cases in
+// which a replay must decline and leave the work to the reference.
 
-#include "gfx/Random.h"
+#include "BranchMemory.h"
+
 #include "gfx/ViewWindow.h"
 #include "growth/replay/ExactTrig.h"
 #include "scenes/crashframe/BranchFrame.h"
@@ -18,41 +20,29 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
+
+using branching::BranchBuffer;
 
 namespace {
 
 constexpr int kFramesPerSecond = 60;
-constexpr int kLastFrame = 75 * kFramesPerSecond;
-constexpr std::array<float, 4> kFrameAngles = {0.0f, 1.5707964f, 3.1415927f, -1.5707964f};
 
-void clearSpare()
-{
-    if (rndnSparePending())
-        rndn();
-}
+// Windows of a 16:9 and a 3:4 view with their margins, as the surface's
+// projection gives them, and one off to the side.
+const std::array<gfx::ViewWindow, 3> kWindows = {{{-1.00625f, 1.00625f, -0.56875f, 0.56875f},
+                                                  {-0.7537f, 0.7537f, -1.0055f, 1.0055f},
+                                                  {0.4f, 2.1f, -0.3f, 0.2f}}};
 
-// Plain memory standing in for a mapped branch buffer; filled with a marker so
-// stale floats would show.
-struct Memory
-{
-    std::vector<float> floats;
-    branching::BranchBuffer buffer;
-
-    explicit Memory(int capacity) : floats(static_cast<std::size_t>(capacity), -7.0f)
-    {
-        buffer = {floats.data(), 0, capacity};
-    }
-};
-
-bool sameFloats(const branching::BranchBuffer& a, const branching::BranchBuffer& b)
+bool sameFloats(const BranchBuffer& a, const BranchBuffer& b)
 {
     return a.used == b.used && a.kept == b.kept &&
            std::memcmp(a.vertices, b.vertices, static_cast<std::size_t>(a.kept) * sizeof(float)) == 0;
 }
 
 // The segments of a full generation whose bounding boxes meet the window, in order.
-std::vector<float> segmentsMeeting(const branching::BranchBuffer& full, const gfx::ViewWindow& window)
+std::vector<float> segmentsMeeting(const BranchBuffer& full, const gfx::ViewWindow& window)
 {
     std::vector<float> kept;
     for (int i = 0; i + branching::kFloatsPerSegment <= full.used; i += branching::kFloatsPerSegment) {
@@ -63,173 +53,125 @@ std::vector<float> segmentsMeeting(const branching::BranchBuffer& full, const gf
     return kept;
 }
 
-std::vector<float> keptFloats(const branching::BranchBuffer& buffer)
+float noPan(float)
 {
-    return std::vector<float>(buffer.vertices, buffer.vertices + buffer.kept);
+    return 0.0f;
 }
 
-// Windows of a 16:9 and a 3:4 view with their margins, as the surface's
-// projection gives them, and one off to the side.
-const std::array<gfx::ViewWindow, 3> kWindows = {{{-1.00625f, 1.00625f, -0.56875f, 0.56875f},
-                                                  {-0.7537f, 0.7537f, -1.0055f, 1.0055f},
-                                                  {0.4f, 2.1f, -0.3f, 0.2f}}};
-
-// Local time of a scene starting at `start` in frame n, as the schedule computes it.
-float localTime(int frame, float start)
+// Runs `reference` and `replay` (each: buffer, local time -> replay made it) on
+// every frame of demo seconds [firstSecond, lastSecond] of a scene starting at `start`.
+// Every frame must give the same floats and random state, whatever rand()
+// held before the replay; every third frame, in each window (moved as the
+// component pans its lines), exactly the segments that meet it, all counted.
+// Returns how many frames differ and the first, or nothing.
+template <class Reference, class Replay>
+std::string differences(int capacity, float start, int firstSecond, int lastSecond, Reference reference, Replay replay,
+                        float (*pan)(float) = noPan)
 {
-    return static_cast<float>(frame) / static_cast<float>(kFramesPerSecond) - start;
+    clearSpare();
+    Memory full(capacity);
+    Memory replayed(capacity);
+    int count = 0;
+    std::string first;
+    const auto differs = [&](float t, const char* how) {
+        if (count++ == 0)
+            first = ", the first at t = " + std::to_string(t) + how;
+    };
+    for (int n = firstSecond * kFramesPerSecond; n <= lastSecond * kFramesPerSecond; ++n) {
+        const float t = static_cast<float>(n) / static_cast<float>(kFramesPerSecond) - start;
+        reference(full.buffer, t);
+        const gfx::RandomState afterReference = gfx::randomState();
+        gfx::srand(12345);
+        replayed.buffer.begin(replayed.floats.data());
+        if (!replay(replayed.buffer, t) || !sameFloats(full.buffer, replayed.buffer) ||
+            gfx::randomState() != afterReference)
+            differs(t, "");
+        for (std::size_t w = 0; n % 3 == 0 && w < kWindows.size(); ++w) {
+            const gfx::ViewWindow window = kWindows[w].movedBy(pan(t), 0.0f);
+            replayed.buffer.begin(replayed.floats.data(), window);
+            if (!replay(replayed.buffer, t) || replayed.buffer.used != full.buffer.used ||
+                replayed.kept() != segmentsMeeting(full.buffer, window))
+                differs(t, " in a window");
+        }
+    }
+    return count == 0 ? std::string() : std::to_string(count) + " frames differ" + first;
 }
 
 } // namespace
 
-TEST(Replay, BranchFramesEqualTheReferenceInEveryFrame)
+TEST(Replay, BranchFramesEqualTheReferenceInEveryFrameAndWindow)
 {
-    clearSpare();
     for (float angle : kFrameAngles) {
         const BranchFrameReplay replay(angle, BranchFrame::kLongestTime);
-        Memory reference(BranchFrame::branchCapacity());
-        Memory replayed(BranchFrame::branchCapacity());
-        int mismatches = 0;
-        for (int n = 60 * kFramesPerSecond; n <= kLastFrame; ++n) {
-            const float t = localTime(n, 60.0f);
-            BranchFrame::generateFrame(reference.buffer, angle, t);
-            const gfx::RandomState afterReference = gfx::randomState();
-            gfx::srand(12345);  // the replay must not depend on where rand() stands
-            ASSERT_TRUE(replay.generate(replayed.buffer, t)) << "t = " << t;
-            if (!sameFloats(reference.buffer, replayed.buffer) || gfx::randomState() != afterReference)
-                ++mismatches;
-        }
-        EXPECT_EQ(mismatches, 0) << "frame angle " << angle;
+        EXPECT_EQ(differences(
+                      BranchFrame::branchCapacity(), 60.0f, 60, 75,
+                      [angle](BranchBuffer& b, float t) { BranchFrame::generateFrame(b, angle, t); },
+                      [&replay](BranchBuffer& b, float t) { return replay.generate(b, t); }),
+                  "")
+            << "frame angle " << angle;
     }
 }
 
-// Culling while replaying (whole subtrees out of reach are passed over) keeps
-// exactly the segments the full generation has in the window, and counts all.
-TEST(Replay, BranchFramesInAWindowKeepExactlyTheSegmentsThatMeetIt)
+TEST(Replay, RunningBranchEqualsTheReferenceInEveryFrameAndWindow)
 {
-    clearSpare();
-    for (float angle : kFrameAngles) {
-        const BranchFrameReplay replay(angle, BranchFrame::kLongestTime);
-        Memory reference(BranchFrame::branchCapacity());
-        Memory replayed(BranchFrame::branchCapacity());
-        int mismatches = 0;
-        for (int n = 60 * kFramesPerSecond; n <= kLastFrame; n += 3) {
-            const float t = localTime(n, 60.0f);
-            BranchFrame::generateFrame(reference.buffer, angle, t);
-            for (const gfx::ViewWindow& window : kWindows) {
-                replayed.buffer.begin(replayed.floats.data(), window);
-                ASSERT_TRUE(replay.generate(replayed.buffer, t)) << "t = " << t;
-                if (replayed.buffer.used != reference.buffer.used ||
-                    keptFloats(replayed.buffer) != segmentsMeeting(reference.buffer, window))
-                    ++mismatches;
-            }
-        }
-        EXPECT_EQ(mismatches, 0) << "frame angle " << angle;
-    }
-}
-
-TEST(Replay, RunningBranchInAWindowKeepsExactlyTheSegmentsThatMeetIt)
-{
-    clearSpare();
     const std::vector<float> ground = RunningBranch::makeGround();
     const RunningBranchReplay replay(RunningBranch::kLongestTime);
-    Memory reference(RunningBranch::branchCapacity());
-    Memory replayed(RunningBranch::branchCapacity());
-    int mismatches = 0;
-    for (int n = 37 * kFramesPerSecond; n <= 70 * kFramesPerSecond; n += 3) {
-        const float t = localTime(n, 37.0f);
-        RunningBranch::generateFrame(reference.buffer, ground, t);
-        // The running branch pans left: the window follows it as the program's does.
-        for (const gfx::ViewWindow& view : kWindows) {
-            const gfx::ViewWindow window = view.movedBy(RunningBranch::cameraOffset(t), 0.0f);
-            replayed.buffer.begin(replayed.floats.data(), window);
-            ASSERT_TRUE(replay.generate(replayed.buffer, ground, t)) << "t = " << t;
-            if (replayed.buffer.used != reference.buffer.used ||
-                keptFloats(replayed.buffer) != segmentsMeeting(reference.buffer, window))
-                ++mismatches;
-        }
-    }
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(differences(
+                  RunningBranch::branchCapacity(), 37.0f, 37, 70,
+                  [&ground](BranchBuffer& b, float t) { RunningBranch::generateFrame(b, ground, t); },
+                  [&](BranchBuffer& b, float t) { return replay.generate(b, ground, t); }, RunningBranch::cameraOffset),
+              "");
 }
 
-TEST(Replay, RunningBranchEqualsTheReferenceInEveryFrame)
+TEST(Replay, TreeAndRootsEqualTheReferenceInEveryFrameAndWindow)
 {
-    clearSpare();
-    const std::vector<float> ground = RunningBranch::makeGround();
-    const RunningBranchReplay replay(RunningBranch::kLongestTime);
-    Memory reference(RunningBranch::branchCapacity());
-    Memory replayed(RunningBranch::branchCapacity());
-    int mismatches = 0;
-    for (int n = 37 * kFramesPerSecond; n <= 70 * kFramesPerSecond; ++n) {
-        const float t = localTime(n, 37.0f);
-        RunningBranch::generateFrame(reference.buffer, ground, t);
-        const gfx::RandomState afterReference = gfx::randomState();
-        gfx::srand(12345);
-        ASSERT_TRUE(replay.generate(replayed.buffer, ground, t)) << "t = " << t;
-        if (!sameFloats(reference.buffer, replayed.buffer) || gfx::randomState() != afterReference)
-            ++mismatches;
-    }
-    EXPECT_EQ(mismatches, 0);
-}
-
-TEST(Replay, TreeAndRootsEqualTheReferenceInEveryFrame)
-{
-    clearSpare();
     GrowingTreePrivate tree;
-    tree.buffer.capacity = tree.countBranches(tree.depth) * branching::kFloatsPerSegment;
-    Memory treeReference(tree.buffer.capacity);
-    Memory treeReplayed(tree.buffer.capacity);
-    const GrowingRoots::Replay rootsReplay = GrowingRoots::recordDraws();
-    const int rootsCapacity = 39364;
-    Memory rootsReference(rootsCapacity);
-    Memory rootsReplayed(rootsCapacity);
-    int mismatches = 0;
-    for (int n = 20 * kFramesPerSecond; n <= 40 * kFramesPerSecond; ++n) {
-        const float t = localTime(n, 20.0f);
-        if (t - 7.0f >= 0.0f) {
-            tree.buffer = treeReference.buffer;
-            tree.generateTree(t - 7.0f);
-            const branching::BranchBuffer reference = tree.buffer;
-            const gfx::RandomState afterReference = gfx::randomState();
-            tree.buffer = treeReplayed.buffer;
-            ASSERT_TRUE(tree.replayTree(t - 7.0f));
-            if (!sameFloats(reference, tree.buffer) || gfx::randomState() != afterReference)
-                ++mismatches;
-        }
-        if (t - 4.0f >= 0.0f) {
-            GrowingRoots::generateRoots(rootsReference.buffer, t - 4.0f);
-            const gfx::RandomState afterReference = gfx::randomState();
-            gfx::srand(99);
-            ASSERT_TRUE(GrowingRoots::replayRoots(rootsReplay, rootsReplayed.buffer, t - 4.0f));
-            if (!sameFloats(rootsReference.buffer, rootsReplayed.buffer) || gfx::randomState() != afterReference)
-                ++mismatches;
-        }
-    }
-    EXPECT_EQ(mismatches, 0);
+    const int treeCapacity = tree.countBranches(tree.depth) * branching::kFloatsPerSegment;
+    // The tree grows from 7 s, the roots from 4 s into the scene at 20 s.
+    EXPECT_EQ(differences(
+                  treeCapacity, 27.0f, 27, 40,
+                  [&tree](BranchBuffer& b, float t) {
+                      tree.buffer = b;
+                      tree.generateTree(t);
+                      b = tree.buffer;
+                  },
+                  [&tree](BranchBuffer& b, float t) {
+                      tree.buffer = b;
+                      const bool made = tree.replayTree(t);
+                      b = tree.buffer;
+                      return made;
+                  }),
+              "")
+        << "tree";
+    const GrowingRoots::Replay roots = GrowingRoots::recordDraws();
+    const int rootsCapacity = branching::countBranches(branching::BranchKind::GrowingRoots, GrowingRoots::kDepth) *
+                              branching::kFloatsPerSegment;
+    EXPECT_EQ(differences(
+                  rootsCapacity, 24.0f, 24, 40, [](BranchBuffer& b, float t) { GrowingRoots::generateRoots(b, t); },
+                  [&roots](BranchBuffer& b, float t) { return GrowingRoots::replayRoots(roots, b, t); }),
+              "")
+        << "roots";
 }
 
-TEST(Replay, DeclinesWhileAnRndnSpareIsPending)
+// Recording draws nothing from the program's sequence; a replay declines,
+// writing and drawing nothing, while a spare is pending and beyond the steps
+// it recorded.
+TEST(Replay, RecordsUnseenAndDeclinesWithASparePendingOrBeyondItsSteps)
 {
     clearSpare();
-    const BranchFrameReplay replay(1.5707964f, 2.0f);
-    Memory memory(BranchFrame::branchCapacity());
     gfx::srand(3);
     rndn();  // leaves the sine of the pair pending
-    const gfx::RandomState before = gfx::randomState();
+    const gfx::RandomState pending = gfx::randomState();
+    const BranchFrameReplay replay(0.0f, 1.0f);  // eight steps recorded
+    EXPECT_EQ(gfx::randomState(), pending) << "recording";
+    Memory memory(BranchFrame::branchCapacity());
     EXPECT_FALSE(replay.generate(memory.buffer, 1.0f));
     EXPECT_EQ(memory.buffer.used, 0);
-    EXPECT_EQ(gfx::randomState(), before);
+    EXPECT_EQ(gfx::randomState(), pending) << "declining";
     rndn();
-}
-
-TEST(Replay, DeclinesBeyondTheRecordedSteps)
-{
-    clearSpare();
-    const BranchFrameReplay frame(0.0f, 1.0f);  // eight steps recorded
-    Memory frameMemory(BranchFrame::branchCapacity());
-    EXPECT_TRUE(frame.generate(frameMemory.buffer, 1.0f));
-    EXPECT_FALSE(frame.generate(frameMemory.buffer, 1.2f));
-    EXPECT_EQ(frameMemory.buffer.used, 0);
+    EXPECT_TRUE(replay.generate(memory.buffer, 1.0f));
+    EXPECT_FALSE(replay.generate(memory.buffer, 1.2f));
+    EXPECT_EQ(memory.buffer.used, 0);
 }
 
 TEST(Replay, DeclinesWhenTheBufferWouldFillUp)
@@ -249,17 +191,6 @@ TEST(Replay, DeclinesWhenTheBufferWouldFillUp)
     // Far too small: the replay stops at the capacity and declines.
     Memory tiny(40);
     EXPECT_FALSE(replay.generate(tiny.buffer, ground, 5.0f));
-}
-
-TEST(Replay, RecordingLeavesTheRandomSequenceWhereItWas)
-{
-    clearSpare();
-    gfx::srand(2);
-    rndn();
-    const gfx::RandomState before = gfx::randomState();
-    const BranchFrameReplay replay(3.1415927f, 3.0f);
-    EXPECT_EQ(gfx::randomState(), before);
-    rndn();
 }
 
 TEST(ExactTrig, WidenedCosSinEqualsTheLibraryRounded)

@@ -85,3 +85,15 @@ inline std::vector<std::int16_t> patternSamples(std::size_t count, std::uint32_t
     }
     return out;
 }
+
+// A well-formed 44.1 kHz file of `frames` frames of patternSamples.
+inline std::vector<unsigned char> patternWav(std::size_t frames, std::uint16_t channels = 2, std::uint32_t seed = 1)
+{
+    WavSpec spec;
+    spec.channels = channels;
+    spec.samples = patternSamples(frames * channels, seed);
+    return makeWav(spec);
+}
+
+// Where the samples of a file from makeWav start.
+constexpr std::size_t kWavHeaderBytes = 44;
