@@ -12,35 +12,23 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <functional>
 #include <memory>
-#include <ostream>
+#include <string>
 
-// The GL state that every component must leave as it found it.
-struct GlStateSnapshot
-{
-    bool blend = false;
-    bool stencilTest = false;
-    bool scissorTest = false;
-    bool clipPlane0 = false;
-    bool lineSmooth = false;
-    bool vertexArray = false;
-    GLint arrayBufferBinding = 0;
-    GLint modelviewDepth = 0;
-    std::array<GLfloat, 16> modelview{};
-    GLint matrixMode = 0;
-
-    bool operator==(const GlStateSnapshot& other) const;
-    bool operator!=(const GlStateSnapshot& other) const { return !(*this == other); }
-};
-std::ostream& operator<<(std::ostream& out, const GlStateSnapshot& state);
-
-GlStateSnapshot snapshotGlState();
+// The GL state that every component must leave as it found it, in words.
+std::string glState();
 
 // The offscreen context the tests draw in: on the X display when there is one,
 // as the windows beside them use (a thread cannot switch between GLX and EGL
 // contexts freely); through EGL, with no display server, when there is none.
 std::unique_ptr<OffscreenContext> testGlContext();
+
+// The frame the shared frame path gives for demo time t at w x h pixels, in RGB32.
+QImage framePathFrame(int w, int h, float t);
+
+// How many pixels of a frame pass `test`, given the world coordinates of their centres.
+int countPixels(const QImage& image, const std::function<bool(float x, float y, QRgb)>& test);
 
 class GlTest : public ::testing::Test
 {
