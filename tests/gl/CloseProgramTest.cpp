@@ -53,11 +53,6 @@ constexpr qint64 kSettledMiB = 768;
 constexpr int kSettledForMs = 1000;
 constexpr int kAskAgainMs = 2000;
 
-qint64 fileSize(const QString& path)
-{
-    return QFileInfo(path).size();
-}
-
 class CloseProgram : public ::testing::Test
 {
 protected:
@@ -77,8 +72,8 @@ protected:
 
     bool musicGrows(int withinMs) const
     {
-        const qint64 before = fileSize(musicPath());
-        return RealProgram::waitFor([&] { return fileSize(musicPath()) > before; }, withinMs);
+        const qint64 before = QFileInfo(musicPath()).size();
+        return RealProgram::waitFor([&] { return QFileInfo(musicPath()).size() > before; }, withinMs);
     }
 
     // Ended in time with status 0 and nothing said about an error (an X or GL

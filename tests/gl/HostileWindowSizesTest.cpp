@@ -59,6 +59,14 @@ protected:
         ASSERT_FALSE(surface.isNull());
     }
 
+    std::array<GLfloat, 16> projectionMatrix()
+    {
+        std::array<GLfloat, 16> m{};
+        surface->makeCurrent();
+        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        return m;
+    }
+
     // The projection and aspect the surface holds match its size in device pixels.
     void expectProjectionOfItsSize()
     {
@@ -66,9 +74,7 @@ protected:
         const int h = static_cast<int>(std::lround(surface->height() * surface->devicePixelRatioF()));
         ASSERT_GT(w, 0);
         ASSERT_GT(h, 0);
-        std::array<GLfloat, 16> m{};
-        surface->makeCurrent();
-        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        const std::array<GLfloat, 16> m = projectionMatrix();
         const OrthoBounds b = orthoBounds(w, h);
         EXPECT_FLOAT_EQ(m[0], 2.0f / (b.right - b.left)) << w << " x " << h;
         EXPECT_FLOAT_EQ(m[5], 2.0f / (b.top - b.bottom)) << w << " x " << h;
@@ -104,11 +110,12 @@ TEST_F(HostileSizes, ShrunkToOnePixelKeepsPlaying)
 TEST_F(HostileSizes, ZeroHeightKeepsTheLastProjectionAndPlaysOnWhenItGrows)
 {
     resizeAndPaint(400, 200);
-    const float aspect = surface->currentAspect();
+    const std::array<GLfloat, 16> projection = projectionMatrix();
     surface->resize(400, 0);
     QTest::qWait(100);
     ASSERT_EQ(surface->height(), 0);
-    EXPECT_FLOAT_EQ(surface->currentAspect(), aspect);
+    EXPECT_FLOAT_EQ(surface->currentAspect(), 2.0f);
+    EXPECT_EQ(projectionMatrix(), projection);
     EXPECT_TRUE(takeGlErrors().empty());
     surface->resize(400, 200);
     ASSERT_TRUE(waitForFrames(3));

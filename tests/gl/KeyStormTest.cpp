@@ -127,10 +127,11 @@ TEST_F(KeyStorm, RandomKeysAndDoubleClicksLeaveADemoThatPlaysAsBefore)
     ASSERT_EQ(liveObjects(), kNothingLive);
 
     // The demo plays as it always does: the same pixels as the frame path
-    // gives for each time, and the end deletes the surface.
+    // gives for each time, in every scene and overlap, and the end deletes
+    // the surface.
     QPointer<MainWidget> surface = start(1);
     ASSERT_FALSE(surface.isNull());
-    expectFramePathPixels(surface, {3.0, 26.0, 50.0, 66.0});
+    expectFramePathPixels(surface, {2.0, 24.0, 38.5, 45.0, 50.0, 62.0, 66.0, 71.0});
     advance(76.0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
     EXPECT_EQ(liveObjects(), kNothingLive);

@@ -5,7 +5,6 @@
 #include "scenes/runningoff/RunningBranch.h"
 #include "support/GlTestContext.h"
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -18,20 +17,12 @@ constexpr int kGrey = 128;               // the background the branch is drawn o
 
 bool isGreyBackground(QRgb c) { return std::abs(qRed(c) - kGrey) <= 2 && qRed(c) == qBlue(c); }
 
-// The pixel at world (x, y) of the square view.
-QRgb worldPixel(const QImage& image, float x, float y)
-{
-    const int px = static_cast<int>(std::floor((x + 1.0f) / kPixel));
-    const int py = static_cast<int>(std::floor((1.0f - y) / kPixel));
-    return image.pixel(std::min(std::max(px, 0), image.width() - 1), std::min(std::max(py, 0), image.height() - 1));
-}
-
 // Whether some pixel within `radius` pixels of world (x, y) passes `test`.
 bool anyNear(const QImage& image, float x, float y, int radius, const std::function<bool(QRgb)>& test)
 {
     for (int j = -radius; j <= radius; ++j)
         for (int i = -radius; i <= radius; ++i)
-            if (test(worldPixel(image, x + i * kPixel, y + j * kPixel)))
+            if (test(GlTest::pixelAt(image, x + i * kPixel, y + j * kPixel)))
                 return true;
     return false;
 }

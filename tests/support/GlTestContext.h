@@ -32,6 +32,10 @@ int countPixels(const QImage& image, const std::function<bool(float x, float y, 
 
 class GlTest : public ::testing::Test
 {
+public:
+    // The pixel at world coordinates (x, y) of the projection, in a frame or the frame so far.
+    static QRgb pixelAt(const QImage& image, float x, float y);
+
 protected:
     explicit GlTest(int w = 200, int h = 200) : width(w), height(h) {}
 
@@ -39,9 +43,7 @@ protected:
 
     // The frame so far, the right way up (row 0 at the top).
     QImage pixels() const;
-    // The pixel at world coordinates (x, y) of the projection.
     QRgb pixelAt(float x, float y) const;
-    static QRgb pixelAt(const QImage& image, float x, float y);
 
     const int width;
     const int height;
