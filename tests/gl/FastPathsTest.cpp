@@ -3,6 +3,8 @@
 // two window shapes, and no memory allocated while frames are drawn.
 
 #include "app/Schedule.h"
+#include "gfx/ViewWindow.h"
+#include "growth/BranchBuffer.h"
 #include "support/GlTestContext.h"
 
 #include <QImage>
@@ -114,6 +116,26 @@ TEST_F(FastPathFrames, SamePixelsWithAndWithoutFastPaths)
             EXPECT_TRUE(withThem == renderer.image())
                 << "frame at " << t << " s, " << size.width() << "x" << size.height();
         }
+    }
+}
+
+// Culling keeps every line that may paint a pixel of the view on any GL: a
+// smooth line reaches about 1.5 pixels beyond its centre line (llvmpipe's
+// less, so the pixels here cannot show a margin cut too fine). Lines far
+// beyond are dropped.
+TEST_F(FastPathFrames, CullingKeepsLinesWithinTheReachOfASmoothEdge)
+{
+    constexpr float kPixel = 2.0f / 160.0f;  // world units, as the longer side spans -1 to 1
+    constexpr float kTop = 0.5625f;
+    const gfx::ViewWindow window = gfx::visibleWindow(gfx::FastPaths::all());
+    float memory[8] = {};
+    for (const float beyond : {0.0f, 1.0f, 1.5f, 40.0f}) {
+        branching::BranchBuffer buffer;
+        buffer.capacity = 8;
+        buffer.begin(memory, window);
+        buffer.appendSegment(-1.0f - beyond * kPixel, -0.4f, -1.0f - beyond * kPixel, 0.4f);
+        buffer.appendSegment(-0.8f, kTop + beyond * kPixel, 0.8f, kTop + beyond * kPixel);
+        EXPECT_EQ(buffer.vertexCount(), beyond < 2.0f ? 4 : 0) << "lines " << beyond << " pixels beyond the view";
     }
 }
 
