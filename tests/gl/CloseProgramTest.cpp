@@ -63,6 +63,8 @@ protected:
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = programEnvironment();
+        // As a desktop session has it.
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), qEnvironmentVariable("XDG_RUNTIME_DIR"));
         env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
         env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), musicPath());
         return env;
