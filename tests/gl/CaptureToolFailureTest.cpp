@@ -15,7 +15,7 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -330,14 +330,10 @@ TEST_F(CaptureToolFailure, SignalsEndItWithinTwoSecondsWhenFfmpegStalls)
         tool.setProcessEnvironment(marked);
         tool.setWorkingDirectory(directory.path());
         tool.start(QStringLiteral(UMBRAFEN_CAPTURE_PATH), {"--to", "10", "--size", "320x180", "--output", "v.mp4"});
-        QElapsedTimer waited;
-        waited.start();
         const auto ffmpegId = [this] { return QString::fromStdString(contents(path("pid"))).trimmed().toInt(); };
-        while (ffmpegId() <= 0 && waited.elapsed() < kToolTimeoutMs)
-            QThread::msleep(20);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ffmpegId() > 0; }, kToolTimeoutMs));
         const pid_t ffmpeg = ffmpegId();
-        ASSERT_GT(ffmpeg, 0);
-        QThread::msleep(300);  // the first frame fills the pipe that ffmpeg does not read
+        QTest::qSleep(300);  // the first frame fills the pipe that ffmpeg does not read
 
         QElapsedTimer stopping;
         stopping.start();
@@ -357,11 +353,8 @@ TEST_F(CaptureToolFailure, SignalsEndItWithinTwoSecondsWhenFfmpegStalls)
             EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(tool.exitCode(), 130);
         }
-        QElapsedTimer dying;
-        dying.start();
-        while (alive(ffmpeg) && dying.elapsed() < 1000)  // a SIGKILL takes a moment to land
-            QThread::msleep(10);
-        EXPECT_FALSE(alive(ffmpeg));
+        // A SIGKILL takes a moment to land.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !alive(ffmpeg); }, 1000));
         if (alive(ffmpeg))
             ::kill(ffmpeg, SIGKILL);  // the fake this test started, by its id
         QFile::remove(path("pid"));

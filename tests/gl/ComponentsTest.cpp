@@ -34,11 +34,6 @@ std::unique_ptr<ISceneComponent> make()
     return std::make_unique<Component>(gfx::FastPaths::all());
 }
 
-std::unique_ptr<ISceneComponent> makeGround()
-{
-    return std::make_unique<Ground>();
-}
-
 // A branch frame growing in the direction of `angle`.
 Make branchFrame(float angle)
 {
@@ -94,7 +89,7 @@ TEST_F(GlTest, EveryComponentLeavesTheGlStateAsItFoundIt)
     } rows[] = {
         {"the falling drops scene", &make<FallingdropsScene>, {-9.5f, 0.0f, 12.2f, 16.0f, 30.0f}},
         {"the sky above the horizon", &make<SkyAboveHorizon>, treeTimes},
-        {"the ground", &makeGround, treeTimes},
+        {"the ground", [] { return std::make_unique<Ground>(); }, treeTimes},
         {"the growing tree", &make<GrowingTree>, treeTimes},
         {"the growing roots", &make<GrowingRoots>, treeTimes},
         {"the growing tree scene", &make<GrowingTreeScene>, treeTimes},
@@ -142,7 +137,7 @@ TEST_F(GlTest, EveryComponentPaintsItsColoursWhereItShould)
          {{0.0f, 0.0f, kBlack, 0}, {0.4f, 0.0f, kBlack, 0}, {0.5f, 0.0f, kWhite, 0}}},
         {"the explosion over the view, white not yet", &make<Explosion>, 10.0f, {{0.99f, 0.99f, kBlack, 0}}},
         {"the explosion's white at 0.4 over black", &make<Explosion>, 11.0f, {{0.99f, 0.99f, qRgb(102, 102, 102), 2}}},
-        {"the ground, below the horizon only", &makeGround, -3.0f,
+        {"the ground, below the horizon only", [] { return std::make_unique<Ground>(); }, -3.0f,
          {{0.0f, -0.5f, kBlack, 0},
           {-0.99f, -0.99f, kBlack, 0},
           {0.99f, -0.02f, kBlack, 0},

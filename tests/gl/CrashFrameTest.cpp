@@ -34,12 +34,10 @@ TEST_F(GlTest, DemoEndsWithWhiteBranchesOnBlackThenAWhiteView)
     schedule.drawFrame(63.5f);
     const QImage image = pixels();
     const int all = image.width() * image.height();
-    const int black = countPixels(image, [](float, float, QRgb c) { return c == kBlack; });
     EXPECT_EQ(countPixels(image, [](float, float, QRgb c) { return qRed(c) != qGreen(c) || qGreen(c) != qBlue(c); }), 0)
         << "a coloured pixel";
     EXPECT_GT(countPixels(image, [](float, float, QRgb c) { return qRed(c) > 100; }), 100) << "the branches' lines";
-    EXPECT_EQ(black + countPixels(image, [](float, float, QRgb c) { return qRed(c) > 0; }), all);
-    EXPECT_GT(black, all / 4);
+    EXPECT_GT(countPixels(image, [](float, float, QRgb c) { return c == kBlack; }), all / 4);
 
     EXPECT_TRUE(schedule.drawFrame(74.0f));
     EXPECT_EQ(countPixels(pixels(), isWhite), pixels().width() * pixels().height());

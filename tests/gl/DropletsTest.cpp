@@ -25,24 +25,21 @@ struct Point
     float y;
 };
 
-// Where a point in the drops' own coordinates lands on the screen, and back.
+// The drops' camera as one scale and a lift: a point q of the drops' own
+// coordinates lands on the screen at scale * q + (0, lift), and back.
+float cameraScale(const CameraPose& c)
+{
+    return c.zoom * (c.scrolls ? c.settleZoom : 1.0f);
+}
+
 Point toScreen(const CameraPose& c, Point q)
 {
-    const float s = c.scrolls ? c.settleZoom : 1.0f;
-    const float lift = c.scrolls ? c.lift : 0.0f;
-    return {c.zoom * (s * q.x), c.zoom * (s * q.y + lift)};
+    return {cameraScale(c) * q.x, cameraScale(c) * q.y + c.zoom * (c.scrolls ? c.lift : 0.0f)};
 }
 
 Point fromScreen(const CameraPose& c, Point p)
 {
-    const float s = c.scrolls ? c.settleZoom : 1.0f;
-    const float lift = c.scrolls ? c.lift : 0.0f;
-    return {p.x / c.zoom / s, (p.y / c.zoom - lift) / s};
-}
-
-float cameraScale(const CameraPose& c)
-{
-    return c.zoom * (c.scrolls ? c.settleZoom : 1.0f);
+    return {p.x / cameraScale(c), (p.y - c.zoom * (c.scrolls ? c.lift : 0.0f)) / cameraScale(c)};
 }
 
 // World coordinates of the centre of pixel (i, j) (row 0 at the top).

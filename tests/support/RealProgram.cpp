@@ -1,9 +1,10 @@
 #include "support/RealProgram.h"
 
-#include <QFile>
-
 #include <csignal>
+#include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/Xatom.h>
@@ -136,14 +137,11 @@ bool RealProgram::centreIsWhite()
 
 qint64 RealProgram::residentMiB() const
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-    }
-    return -1;
+    long pages = 0;
+    long resident = -1;
+    std::ifstream statm("/proc/" + std::to_string(process.processId()) + "/statm");
+    statm >> pages >> resident;
+    return resident < 0 ? -1 : resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
 }
 
 // The program's top-level window: the one titled as the demo's and owned by this process.

@@ -61,11 +61,6 @@ void WindowFixture::advance(double seconds)
     clockNanos += static_cast<std::int64_t>(seconds * 1e9);
 }
 
-int WindowFixture::clockReads()
-{
-    return clockReadCount;
-}
-
 bool WindowFixture::waitForFrames(int frames, int withinMs)
 {
     const int target = clockReadCount + frames;

@@ -24,9 +24,9 @@ protected:
     // Puts back the audio driver the test found.
     void TearDown() override;
 
-    // The demo clock, moved by hand; a surface reads it once at its start and once per frame.
+    // The demo clock, moved by hand. A surface reads it once at its start and
+    // once per frame: waitForFrames counts the reads.
     static void advance(double seconds);
-    static int clockReads();
     bool waitForFrames(int frames, int withinMs = 10000);
 
     // Space, then the surface once it has drawn `frames` frames.
