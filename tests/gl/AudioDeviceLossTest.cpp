@@ -1,109 +1,112 @@
-// Machines without sound, and sound that goes away while the demo plays: the
-// pictures play on, the error is reported once per surface, and nothing of the
-// audio layer is left behind. SDL's disk driver stands in for a sound card; a
-// device whose writes fail is one that has vanished.
+// The surface's music, with SDL's disk driver standing in for a sound card:
+// each surface plays the compiled-in soundtrack from its first sample and
+// stops it when it goes. And machines without sound, and sound that goes away
+// while the demo plays (a device whose writes fail is one that has vanished):
+// the pictures play on, the error is reported once per surface, and nothing
+// of the audio layer is left behind.
 
-#include "app/MainWindow.h"
-#include "support/FakeClock.h"
-#include "support/LiveObjects.h"
-#include "support/NeedsDisplay.h"
+#include "audio/Soundtrack.h"
+#include "base/LiveCounts.h"
+#include "support/WindowFixture.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPointer>
+#include <QResource>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include <sys/resource.h>
 
 namespace {
 
-constexpr int kDownPressesToTheEnd = 10;
-
-class AudioDeviceLoss : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        SKIP_WITHOUT_A_DISPLAY();
-        for (const char* name : kDriverVariables)
-            savedDrivers.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
-        window.resize(160, 90);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
-    // Later tests in this process get the driver they had.
-    void TearDown() override
-    {
-        for (const auto& [name, value, set] : savedDrivers) {
-            if (set)
-                qputenv(name, value);
-            else
-                qunsetenv(name);
-        }
-    }
-
-    static void useDiskDriver(const std::string& path, const char* delayMs)
-    {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
-        setenv("SDL_DISKAUDIODELAY", delayMs, 1);
-    }
-
-    // Space, then waits until the surface has drawn `frames` frames.
-    QPointer<MainWidget> startAndPaint(int frames)
-    {
-        const int before = clock.readCount();
-        QTest::keyClick(&window, Qt::Key_Space);
-        QPointer<MainWidget> surface = window.surface();
-        EXPECT_FALSE(surface.isNull());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return clock.readCount() >= before + 1 + frames; }, 5000))
-            << "the pictures stopped";
-        return surface;
-    }
-
-    // The arrow keys to the end; returns how long the surface took to go.
-    qint64 endAndTime(QPointer<MainWidget>& surface)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < kDownPressesToTheEnd; ++i)
-            QTest::keyClick(&window, Qt::Key_Down);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
-        return timer.elapsed();
-    }
-
-    static constexpr const char* kDriverVariables[] = {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE", "SDL_DISKAUDIODELAY"};
-    std::vector<std::tuple<const char*, QByteArray, bool>> savedDrivers;
-    FakeClock clock;
-    MainWindow window;
-};
+constexpr std::size_t kWavHeaderBytes = 44;
 
 qint64 fileSize(const std::string& path)
 {
     return QFileInfo(QString::fromStdString(path)).size();
 }
 
+std::vector<unsigned char> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The first sample frame that is not silent.
+std::size_t firstSound(const unsigned char* bytes, std::size_t size)
+{
+    std::size_t i = 0;
+    while (i < size && bytes[i] == 0)
+        ++i;
+    return i & ~std::size_t{3};
+}
+
+using Music = WindowFixture;
+using AudioDeviceLoss = WindowFixture;
+
 } // namespace
+
+// Space after the end makes a new surface: the music starts again from its first sample.
+TEST_F(Music, EachSurfacePlaysTheSoundtrackFromItsStart)
+{
+    QResource wav(QString::fromLatin1(kSoundtrackResource));
+    ASSERT_TRUE(wav.isValid());
+    const unsigned char* samples = wav.data() + kWavHeaderBytes;
+    const std::size_t musicStart = firstSound(samples, static_cast<std::size_t>(wav.size()) - kWavHeaderBytes);
+    const std::size_t wanted = musicStart + 176400;  // a second past the first sound
+
+    for (int round = 0; round < 2; ++round) {
+        const std::string path = testing::TempDir() + "music-round" + std::to_string(round) + ".raw";
+        std::remove(path.c_str());
+        useDiskAudio(path, "2");  // about ten times real time
+        start();
+        static_cast<void>(
+            QTest::qWaitFor([&] { return fileSize(path) >= static_cast<qint64>(wanted + 65536); }, 3000));
+        EXPECT_GE(endDemo(), 0);
+
+        const auto got = readFile(path);
+        std::remove(path.c_str());
+        const std::size_t deviceStart = firstSound(got.data(), got.size());
+        ASSERT_GE(got.size() - deviceStart, wanted - musicStart) << "round " << round;
+        EXPECT_TRUE(std::equal(got.begin() + static_cast<std::ptrdiff_t>(deviceStart),
+                               got.begin() + static_cast<std::ptrdiff_t>(deviceStart + wanted - musicStart),
+                               samples + musicStart))
+            << "round " << round;
+    }
+}
+
+TEST_F(Music, PlayingAtRealTimeStopsWithinASecondOfTheEnd)
+{
+    const std::string path = testing::TempDir() + "music-end.raw";
+    std::remove(path.c_str());
+    useDiskAudio(path, "23");  // real time
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileSize(path) > 0; }, 2000));
+    const qint64 ms = endDemo();
+    EXPECT_GE(ms, 0);
+    EXPECT_LT(ms, 1000);
+    const qint64 size = fileSize(path);
+    QTest::qWait(100);
+    EXPECT_EQ(fileSize(path), size) << "the audio thread is gone";
+    std::remove(path.c_str());
+}
 
 TEST_F(AudioDeviceLoss, WithoutADeviceEachSurfacePrintsOneLineAndThePicturesPlay)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     testing::internal::CaptureStdout();
     for (int round = 0; round < 3; ++round) {
-        QPointer<MainWidget> surface = startAndPaint(10);
+        start(10);
         EXPECT_EQ(base::liveCount(base::Counted::AudioDevices), 0);
         EXPECT_EQ(base::liveCount(base::Counted::AudioStreams), 0);
-        endAndTime(surface);
-        EXPECT_EQ(LiveObjects::now(), LiveObjects{}) << "round " << round;
+        EXPECT_GE(endDemo(), 0);
+        EXPECT_EQ(liveObjects(), kNothingLive) << "round " << round;
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "BASS error: 3\nBASS error: 3\nBASS error: 3\n");
 }
@@ -111,20 +114,19 @@ TEST_F(AudioDeviceLoss, WithoutADeviceEachSurfacePrintsOneLineAndThePicturesPlay
 // Every write to /dev/full fails: the device opens and is lost at its first buffer.
 TEST_F(AudioDeviceLoss, DeviceLostAtOnceLeavesThePicturesPlaying)
 {
-    useDiskDriver("/dev/full", "2");
+    useDiskAudio("/dev/full", "2");
     testing::internal::CaptureStdout();
-    QPointer<MainWidget> surface = startAndPaint(10);
+    start(10);
     EXPECT_EQ(base::liveCount(base::Counted::AudioDevices), 1);
     EXPECT_EQ(base::liveCount(base::Counted::AudioStreams), 1);
     QTest::qWait(100);
-    const int before = clock.readCount();
-    QTest::qWait(200);
-    EXPECT_GT(clock.readCount(), before + 5) << "frames keep coming";
-    const qint64 ms = endAndTime(surface);
+    EXPECT_TRUE(waitForFrames(5, 300)) << "frames keep coming";
+    const qint64 ms = endDemo();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the stream was made; the loss is silent";
     std::printf("device lost at once: surface gone %lld ms after the end keys\n", static_cast<long long>(ms));
+    EXPECT_GE(ms, 0);
     EXPECT_LT(ms, 1000);
-    EXPECT_EQ(LiveObjects::now(), LiveObjects{});
+    EXPECT_EQ(liveObjects(), kNothingLive);
 }
 
 // A file size limit makes the device fail part way through the music.
@@ -142,27 +144,26 @@ TEST_F(AudioDeviceLoss, DeviceLostWhilePlayingLeavesNothingAndTheNextSurfacePlay
     limited.rlim_cur = kLimitBytes;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
 
-    useDiskDriver(lost, "2");
-    QPointer<MainWidget> surface = startAndPaint(5);
+    useDiskAudio(lost, "2");
+    start(5);
     EXPECT_TRUE(QTest::qWaitFor([&] { return fileSize(lost) >= static_cast<qint64>(kLimitBytes); }, 10000))
         << "the music did not reach the limit";
-    const int before = clock.readCount();
-    QTest::qWait(300);
-    EXPECT_GT(clock.readCount(), before + 5) << "frames keep coming after the device is lost";
+    EXPECT_TRUE(waitForFrames(5, 300)) << "frames keep coming after the device is lost";
     EXPECT_EQ(fileSize(lost), static_cast<qint64>(kLimitBytes));
-    const qint64 ms = endAndTime(surface);
+    const qint64 ms = endDemo();
     std::printf("device lost while playing: surface gone %lld ms after the end keys\n", static_cast<long long>(ms));
+    EXPECT_GE(ms, 0);
     EXPECT_LT(ms, 1000);
-    EXPECT_EQ(LiveObjects::now(), LiveObjects{});
+    EXPECT_EQ(liveObjects(), kNothingLive);
 
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousSignal);
-    useDiskDriver(next, "2");
-    surface = startAndPaint(5);
+    useDiskAudio(next, "2");
+    start(5);
     EXPECT_TRUE(QTest::qWaitFor([&] { return fileSize(next) > static_cast<qint64>(kLimitBytes); }, 10000))
         << "a new surface plays the music again";
-    endAndTime(surface);
-    EXPECT_EQ(LiveObjects::now(), LiveObjects{});
+    EXPECT_GE(endDemo(), 0);
+    EXPECT_EQ(liveObjects(), kNothingLive);
     std::remove(lost.c_str());
     std::remove(next.c_str());
 }

@@ -4,7 +4,7 @@
 //
 // Sections: refused requests | links and modes | lying encoders | a full disk | signals.
 
-#include "support/CaptureToolRun.h"
+#include "support/ProgramRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,7 +15,7 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ protected:
         QDir(directory.path()).mkpath(QStringLiteral("bin"));
         EXPECT_TRUE(writeText(path("bin/ffmpeg"), "#!/bin/sh\n" + body + "\n",
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QProcessEnvironment environment = toolEnvironment();
+        QProcessEnvironment environment = programEnvironment();
         environment.insert(QStringLiteral("PATH"), path("bin") + ':' + environment.value(QStringLiteral("PATH")));
         return environment;
     }
@@ -111,10 +111,10 @@ protected:
     // directory as it was. Refused (not `drawn`), it shows no progress either:
     // no frame was drawn.
     void expectFailure(const QStringList& arguments, const char* mentions, bool drawn,
-                       const QProcessEnvironment& environment = toolEnvironment())
+                       const QProcessEnvironment& environment = programEnvironment())
     {
         const std::string before = listing(directory.path());
-        const ToolRun run = capture(arguments, environment, directory.path());
+        const ProgramRun run = capture(arguments, environment, directory.path());
         const std::string request = arguments.join(' ') .toStdString() + ": " + run.errorOutput.toStdString();
         EXPECT_EQ(run.exitCode, 2) << request;
         QStringList lines = run.errorOutput.split('\n');
@@ -140,6 +140,8 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.mp4")).constData(), 0644), 0);
     ASSERT_TRUE(QFile::link(QStringLiteral("fifo.png"), path("link.png")));
     ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("dir.mp4")));
+    ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("dir.png")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.csv")).constData(), 0644), 0);
     ASSERT_TRUE(writeText(path("file"), "a file"));
     const int unixSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address = {};
@@ -155,7 +157,7 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
         ASSERT_TRUE(QFile::link(QStringLiteral("full"), path("full.mkv")));
     }
     QTemporaryDir emptyPath;
-    QProcessEnvironment withoutFfmpeg = toolEnvironment();
+    QProcessEnvironment withoutFfmpeg = programEnvironment();
     withoutFfmpeg.insert(QStringLiteral("PATH"), emptyPath.path());
 
     const struct
@@ -177,6 +179,10 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
         {{"--to", "1", "--output", "missing/a.mp4"}, "cannot write", false},
         {{"--to", "1", "--output", "file/a.mkv"}, "cannot write", false},
         {{"--at", "1", "--output", "missing/dir/a.png"}, "cannot write", false},
+        {{"--to", "1", "--frames", "seq", "--flash-report", "missing/r.csv"}, "cannot write", false},
+        {{"--to", "1", "--frames", "seq", "--flash-plot", "dir.png"}, "it is a directory", false},
+        {{"--to", "1", "--flash-report", "fifo.csv"}, "it is a FIFO", false},
+        {{"--to", "1", "--benchmark", "--plot", "missing/p.png"}, "cannot write", false},
         {{"--at", "1", "--at", "2", "--output", "a.png"}, "--at is given twice", false},
         {{"--to", "1", "--fps", "30", "--fps", "60", "--output", "a.mp4"}, "--fps is given twice", false},
         {{"--from", "60", "--to", "60.2", "--fps", "0.0001", "--output", "a.mp4"}, "below 1 frame per second", false},
@@ -223,7 +229,7 @@ TEST_F(CaptureToolFailure, FollowsLinksAndKeepsTheModeOfWhatItReplaces)
         for (const QString& target : {path(name), path("dangling-" + name)}) {
             const QStringList range = name.endsWith(QLatin1String(".png")) ? QStringList{"--at", "30"}
                                                                             : QStringList{"--from", "30", "--to", "30.2"};
-            const ToolRun run = capture(range + QStringList{"--size", "64x64", "--output", target});
+            const ProgramRun run = capture(range + QStringList{"--size", "64x64", "--output", target});
             ASSERT_EQ(run.exitCode, 0) << target.toStdString() << ": " << run.errorOutput.toStdString();
             EXPECT_TRUE(QFileInfo(target).isSymLink()) << target.toStdString();
         }
@@ -239,7 +245,7 @@ TEST_F(CaptureToolFailure, FollowsLinksAndKeepsTheModeOfWhatItReplaces)
     ::umask(umaskBefore);
     ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("frames")));
     ASSERT_TRUE(QFile::link(QStringLiteral("frames"), path("seq")));
-    const ToolRun run = capture({"--frames", path("seq"), "--from", "30", "--to", "30.05", "--size", "64x64"});
+    const ProgramRun run = capture({"--frames", path("seq"), "--from", "30", "--to", "30.05", "--size", "64x64"});
     ASSERT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
     EXPECT_TRUE(QFileInfo(path("seq")).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(path("frames/frame-000002.png")));
@@ -324,14 +330,10 @@ TEST_F(CaptureToolFailure, SignalsEndItWithinTwoSecondsWhenFfmpegStalls)
         tool.setProcessEnvironment(marked);
         tool.setWorkingDirectory(directory.path());
         tool.start(QStringLiteral(UMBRAFEN_CAPTURE_PATH), {"--to", "10", "--size", "320x180", "--output", "v.mp4"});
-        QElapsedTimer waited;
-        waited.start();
         const auto ffmpegId = [this] { return QString::fromStdString(contents(path("pid"))).trimmed().toInt(); };
-        while (ffmpegId() <= 0 && waited.elapsed() < kToolTimeoutMs)
-            QThread::msleep(20);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ffmpegId() > 0; }, kToolTimeoutMs));
         const pid_t ffmpeg = ffmpegId();
-        ASSERT_GT(ffmpeg, 0);
-        QThread::msleep(300);  // the first frame fills the pipe that ffmpeg does not read
+        QTest::qSleep(300);  // the first frame fills the pipe that ffmpeg does not read
 
         QElapsedTimer stopping;
         stopping.start();
@@ -351,11 +353,8 @@ TEST_F(CaptureToolFailure, SignalsEndItWithinTwoSecondsWhenFfmpegStalls)
             EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(tool.exitCode(), 130);
         }
-        QElapsedTimer dying;
-        dying.start();
-        while (alive(ffmpeg) && dying.elapsed() < 1000)  // a SIGKILL takes a moment to land
-            QThread::msleep(10);
-        EXPECT_FALSE(alive(ffmpeg));
+        // A SIGKILL takes a moment to land.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !alive(ffmpeg); }, 1000));
         if (alive(ffmpeg))
             ::kill(ffmpeg, SIGKILL);  // the fake this test started, by its id
         QFile::remove(path("pid"));

@@ -1,10 +1,12 @@
-#include "support/GlTestContext.h"
+// The falling drops scene on real pixels: the rings' black where an odd
+// number of them overlap, the drops over them in their colours, and the
+// random values the scene takes.
 
 #include "app/Projection.h"
 #include "gfx/Random.h"
 #include "scenes/fallingdrops/DropMotion.h"
-#include "scenes/fallingdrops/Droplets.h"
 #include "scenes/fallingdrops/FallingdropsScene.h"
+#include "support/GlTestContext.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -23,24 +25,21 @@ struct Point
     float y;
 };
 
-// Where a point in the drops' own coordinates lands on the screen, and back.
+// The drops' camera as one scale and a lift: a point q of the drops' own
+// coordinates lands on the screen at scale * q + (0, lift), and back.
+float cameraScale(const CameraPose& c)
+{
+    return c.zoom * (c.scrolls ? c.settleZoom : 1.0f);
+}
+
 Point toScreen(const CameraPose& c, Point q)
 {
-    const float s = c.scrolls ? c.settleZoom : 1.0f;
-    const float lift = c.scrolls ? c.lift : 0.0f;
-    return {c.zoom * (s * q.x), c.zoom * (s * q.y + lift)};
+    return {cameraScale(c) * q.x, cameraScale(c) * q.y + c.zoom * (c.scrolls ? c.lift : 0.0f)};
 }
 
 Point fromScreen(const CameraPose& c, Point p)
 {
-    const float s = c.scrolls ? c.settleZoom : 1.0f;
-    const float lift = c.scrolls ? c.lift : 0.0f;
-    return {p.x / c.zoom / s, (p.y / c.zoom - lift) / s};
-}
-
-float cameraScale(const CameraPose& c)
-{
-    return c.zoom * (c.scrolls ? c.settleZoom : 1.0f);
+    return {p.x / cameraScale(c), (p.y - c.zoom * (c.scrolls ? c.lift : 0.0f)) / cameraScale(c)};
 }
 
 // World coordinates of the centre of pixel (i, j) (row 0 at the top).
@@ -64,10 +63,10 @@ protected:
         drops = dropmotion::scatterDrops();
     }
 
-    QImage frameAt(Droplets& droplets, float t)
+    QImage frameAt(FallingdropsScene& scene, float t)
     {
         glClear(GL_COLOR_BUFFER_BIT);
-        droplets.draw(t);
+        scene.draw(t);
         return pixels();
     }
 
@@ -104,20 +103,20 @@ TEST_F(DropletsGl, ConstructionDrawsTwoHundredFiftyValuesFromSeedTwo)
     const int next = gfx::rand();
 
     gfx::srand(7);
-    Droplets droplets(gfx::FastPaths::all());
+    FallingdropsScene scene(gfx::FastPaths::all());
     EXPECT_FALSE(rndnSparePending());
     EXPECT_EQ(gfx::rand(), next);
 }
 
 TEST_F(DropletsGl, RingsPaintBlackWhereAnOddNumberOverlap)
 {
-    Droplets droplets(gfx::FastPaths::all());
+    FallingdropsScene scene(gfx::FastPaths::all());
     const float pixel = 2.0f / static_cast<float>(width);
     std::map<int, int> seen;  // ring count -> pixels checked
     int wrong = 0;
     for (float t : {1.0f, 6.0f, 11.0f, 14.0f, 17.0f}) {
         const CameraPose camera = dropmotion::cameraPoseAt(t);
-        const QImage image = frameAt(droplets, t);
+        const QImage image = frameAt(scene, t);
         const float margin = 2.0f * pixel / cameraScale(camera);
         for (int j = 0; j < image.height(); j += 3) {
             for (int i = 0; i < image.width(); i += 3) {
@@ -139,30 +138,16 @@ TEST_F(DropletsGl, RingsPaintBlackWhereAnOddNumberOverlap)
     EXPECT_GT(seen[3], 0);
 }
 
-TEST_F(DropletsGl, FrameIsWhiteBeforeAnyDropEmerges)
-{
-    Droplets droplets(gfx::FastPaths::all());
-    // A stale stencil from an earlier pass must not show: the pass clears it.
-    glStencilMask(0xFF);
-    glClearStencil(0xFF);
-    glClear(GL_STENCIL_BUFFER_BIT);
-    glClearStencil(0);
-    const QImage image = frameAt(droplets, -9.5f);
-    for (int j = 0; j < image.height(); ++j)
-        for (int i = 0; i < image.width(); ++i)
-            ASSERT_EQ(image.pixel(i, j), kWhite) << "pixel " << i << "," << j;
-}
-
 TEST_F(DropletsGl, DropsShowTheirBlinkAndTheirOlive)
 {
-    Droplets droplets(gfx::FastPaths::all());
+    FallingdropsScene scene(gfx::FastPaths::all());
     const OrthoBounds bounds = orthoBounds(width, height);
     int whiteSeen = 0;
     int blackSeen = 0;
     int oliveSeen = 0;
     for (float t : {8.0f, 14.55f, 14.6f, 20.0f, 25.0f}) {
         const CameraPose camera = dropmotion::cameraPoseAt(t);
-        const QImage image = frameAt(droplets, t);
+        const QImage image = frameAt(scene, t);
         std::vector<DropPose> poses;
         DropPose pose{};
         for (const Drop& d : drops)
@@ -199,37 +184,6 @@ TEST_F(DropletsGl, DropsShowTheirBlinkAndTheirOlive)
     EXPECT_GT(whiteSeen, 0);
     EXPECT_GT(blackSeen, 0);
     EXPECT_GT(oliveSeen, 0);
-}
-
-TEST_F(DropletsGl, DrawLeavesGlStateAsItFoundIt)
-{
-    Droplets droplets(gfx::FastPaths::all());
-    glPushMatrix();
-    glTranslatef(0.25f, -0.5f, 0.0f);
-    const GlStateSnapshot before = snapshotGlState();
-    for (float t : {0.0f, 12.2f, 16.0f, 30.0f}) {
-        droplets.draw(t);
-        EXPECT_EQ(snapshotGlState(), before) << "t " << t;
-        GLint stencilWriteMask = -1;
-        glGetIntegerv(GL_STENCIL_WRITEMASK, &stencilWriteMask);
-        EXPECT_EQ(stencilWriteMask, 0);
-        GLboolean colourMask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
-        glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
-        EXPECT_TRUE(colourMask[0] && colourMask[1] && colourMask[2] && colourMask[3]);
-    }
-    glPopMatrix();
-}
-
-TEST_F(DropletsGl, SceneDrawsItsDropletsWithItsOwnTime)
-{
-    FallingdropsScene scene(gfx::FastPaths::all());
-    Droplets droplets(gfx::FastPaths::all());
-    for (float t : {3.0f, 21.0f}) {
-        const QImage alone = frameAt(droplets, t);
-        glClear(GL_COLOR_BUFFER_BIT);
-        scene.draw(t);
-        EXPECT_EQ(pixels(), alone) << "t " << t;
-    }
 }
 
 } // namespace

@@ -3,41 +3,27 @@
 // help, version and mistakes, both programs answer in words, never with Qt's abort.
 
 #include "support/NeedsDisplay.h"
+#include "support/ProgramRun.h"
 
 #include "UmbrafenVersion.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr int kTimeoutMs = 120000;
 // Only Mesa's EGL vendor makes EGL work here; naming a vendor file that does
 // not exist leaves EGL with none, as on a machine without libegl-mesa0.
 constexpr char kNoEglVendor[] = "/nonexistent/egl_vendor.json";
 
-struct ProgramRun
-{
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
 QProcessEnvironment withoutDisplay()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = programEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     // Set for this process when it runs with no display; the programs choose for themselves.
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    // Unset in containers and CI jobs, where Qt warns about it.
-    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    // As in the capture tool's tests: Qt's platform plugin is unloaded before the leak check.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
     return environment;
 }
 
@@ -46,17 +32,6 @@ QProcessEnvironment withoutOpenGl()
     QProcessEnvironment environment = withoutDisplay();
     environment.insert(QStringLiteral("__EGL_VENDOR_LIBRARY_FILENAMES"), QLatin1String(kNoEglVendor));
     return environment;
-}
-
-ProgramRun run(const char* program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QLatin1String(program), arguments);
-    EXPECT_TRUE(process.waitForFinished(kTimeoutMs));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError()).trimmed()};
 }
 
 QByteArray fileBytes(const QString& path)
@@ -75,15 +50,15 @@ TEST(Headless, EglGivesTheSamePixelsAsTheXDisplay)
     QTemporaryDir directory;
     QProcessEnvironment egl = withoutDisplay();
     egl.insert(QStringLiteral("UMBRAFEN_CAPTURE_GL"), QStringLiteral("egl"));
-    QProcessEnvironment x11 = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment x11 = programEnvironment();
     x11.insert(QStringLiteral("UMBRAFEN_CAPTURE_GL"), QStringLiteral("x11"));
     for (const char* at : {"12", "30", "50", "68"}) {
         const QString eglFrame = directory.filePath(QStringLiteral("egl-%1.png").arg(at));
         const QString xFrame = directory.filePath(QStringLiteral("x11-%1.png").arg(at));
-        const ProgramRun fromEgl = run(UMBRAFEN_CAPTURE_PATH, {"--at", at, "--size", "960x540", "--output", eglFrame}, egl);
-        const ProgramRun fromX = run(UMBRAFEN_CAPTURE_PATH, {"--at", at, "--size", "960x540", "--output", xFrame}, x11);
-        ASSERT_EQ(fromEgl.exitCode, 0) << fromEgl.errors.toStdString();
-        ASSERT_EQ(fromX.exitCode, 0) << fromX.errors.toStdString();
+        const ProgramRun fromEgl = capture({"--at", at, "--size", "960x540", "--output", eglFrame}, egl);
+        const ProgramRun fromX = capture({"--at", at, "--size", "960x540", "--output", xFrame}, x11);
+        ASSERT_EQ(fromEgl.exitCode, 0) << fromEgl.errorOutput.toStdString();
+        ASSERT_EQ(fromX.exitCode, 0) << fromX.errorOutput.toStdString();
         const QByteArray eglBytes = fileBytes(eglFrame);
         EXPECT_FALSE(eglBytes.isEmpty()) << at;
         EXPECT_TRUE(eglBytes == fileBytes(xFrame)) << "frames at " << at << " s differ";
@@ -93,7 +68,7 @@ TEST(Headless, EglGivesTheSamePixelsAsTheXDisplay)
 TEST(Headless, HelpAndVersionNeedNeitherDisplayNorOpenGl)
 {
     const ProgramRun help = run(UMBRAFEN_CAPTURE_PATH, {"--help"}, withoutOpenGl());
-    EXPECT_EQ(help.exitCode, 0) << help.errors.toStdString();
+    EXPECT_EQ(help.exitCode, 0) << help.errorOutput.toStdString();
     for (const char* shown : {"--at SECONDS", "--output FILE", "--frames DIR", "--benchmark", "--size WIDTHxHEIGHT",
                               "default 1920x1080", "--from SECONDS", "default 0)", "--to SECONDS", "default 75",
                               "--fps RATE", "default 60", "--crf N", "default 18", "--straightforward", "--version",
@@ -144,8 +119,8 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
         const ProgramRun refused = run(c.program, c.arguments, c.environment);
         const std::string command = (QLatin1String(c.program) + ' ' + c.arguments.join(' ')).toStdString();
         EXPECT_EQ(refused.exitCode, 2) << command;
-        EXPECT_TRUE(refused.errors.contains(QLatin1String(c.says))) << command << ": " << refused.errors.toStdString();
-        EXPECT_EQ(refused.errors.count(QLatin1Char('\n')), 0) << command << ": " << refused.errors.toStdString();
+        EXPECT_TRUE(refused.errorOutput.contains(QLatin1String(c.says))) << command << ": " << refused.errorOutput.toStdString();
+        EXPECT_EQ(refused.errorOutput.count(QLatin1Char('\n')), 0) << command << ": " << refused.errorOutput.toStdString();
         EXPECT_FALSE(QFile::exists(frame)) << command;
     }
 }

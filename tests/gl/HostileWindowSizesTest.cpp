@@ -5,18 +5,13 @@
 // (the longer side spanning -1 to 1, app/Projection.h) and the picture fills
 // the window.
 
-#include "app/MainWindow.h"
-#include "app/OffscreenRenderer.h"
-#include "support/GlTestContext.h"
+#include "app/MainWidget.h"
 #include "app/Projection.h"
-#include "support/FakeClock.h"
-#include "support/NeedsDisplay.h"
+#include "support/GlTestContext.h"
+#include "support/WindowFixture.h"
 
-#include <QPointer>
 #include <QScreen>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -24,19 +19,16 @@
 
 namespace {
 
-class HostileSizes : public ::testing::Test
+class HostileSizes : public WindowFixture
 {
 protected:
     void SetUp() override
     {
-        SKIP_WITHOUT_A_DISPLAY();
-        window.resize(320, 180);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        QTest::keyClick(&window, Qt::Key_Space);
-        surface = window.surface();
+        WindowFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        surface = start(2);
         ASSERT_FALSE(surface.isNull());
-        ASSERT_TRUE(waitForFrames(2));
         takeGlErrors();
     }
 
@@ -45,12 +37,7 @@ protected:
         if (surface) {
             EXPECT_TRUE(takeGlErrors().empty());
         }
-    }
-
-    bool waitForFrames(int frames)
-    {
-        const int target = clock.readCount() + frames;
-        return QTest::qWaitFor([&] { return clock.readCount() >= target; }, 10000);
+        WindowFixture::TearDown();
     }
 
     // Every GL error raised on the surface's context since the last call.
@@ -72,6 +59,14 @@ protected:
         ASSERT_FALSE(surface.isNull());
     }
 
+    std::array<GLfloat, 16> projectionMatrix()
+    {
+        std::array<GLfloat, 16> m{};
+        surface->makeCurrent();
+        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        return m;
+    }
+
     // The projection and aspect the surface holds match its size in device pixels.
     void expectProjectionOfItsSize()
     {
@@ -79,44 +74,35 @@ protected:
         const int h = static_cast<int>(std::lround(surface->height() * surface->devicePixelRatioF()));
         ASSERT_GT(w, 0);
         ASSERT_GT(h, 0);
-        std::array<GLfloat, 16> m{};
-        surface->makeCurrent();
-        glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+        const std::array<GLfloat, 16> m = projectionMatrix();
         const OrthoBounds b = orthoBounds(w, h);
         EXPECT_FLOAT_EQ(m[0], 2.0f / (b.right - b.left)) << w << " x " << h;
         EXPECT_FLOAT_EQ(m[5], 2.0f / (b.top - b.bottom)) << w << " x " << h;
         EXPECT_FLOAT_EQ(surface->currentAspect(), static_cast<float>(w) / static_cast<float>(h));
     }
 
-    FakeClock clock;
-    MainWindow window;
+    // The surface shows the frame path's picture for kBusyFrame at its whole size.
+    void expectTheWholeBusyFrame(const char* when)
+    {
+        const QImage shown = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(shown == framePathFrame(shown.width(), shown.height(), kBusyFrame)) << when;
+    }
+
+    static constexpr float kBusyFrame = 26.0f;  // sky, ground and drops over the whole window
     QPointer<MainWidget> surface;
 };
 
-// The frame the shared frame path gives for demo time t at w x h pixels.
-QImage expectedFrame(int w, int h, float t)
-{
-    OffscreenRenderer renderer(testGlContext());
-    if (!renderer.begin(w, h))
-        return QImage();
-    Schedule schedule;
-    schedule.build();
-    renderer.drawFrame(schedule, t);
-    return renderer.image().convertToFormat(QImage::Format_RGB32);
-}
-
-constexpr float kBusyFrame = 26.0f;  // sky, ground and drops over the whole window
-
 } // namespace
 
+// Down to a pixel, then standing up and back: the projection follows each shape.
 TEST_F(HostileSizes, ShrunkToOnePixelKeepsPlaying)
 {
     window.setMinimumSize(1, 1);
-    resizeAndPaint(1, 1);
-    EXPECT_EQ(surface->size(), QSize(1, 1));
-    expectProjectionOfItsSize();
-    resizeAndPaint(320, 180);
-    expectProjectionOfItsSize();
+    for (const QSize size : {QSize(1, 1), QSize(180, 320), QSize(320, 180)}) {
+        resizeAndPaint(size.width(), size.height());
+        EXPECT_EQ(surface->size(), size);
+        expectProjectionOfItsSize();
+    }
 }
 
 // A surface of no height is not painted; it keeps the projection it had and
@@ -124,16 +110,17 @@ TEST_F(HostileSizes, ShrunkToOnePixelKeepsPlaying)
 TEST_F(HostileSizes, ZeroHeightKeepsTheLastProjectionAndPlaysOnWhenItGrows)
 {
     resizeAndPaint(400, 200);
-    const float aspect = surface->currentAspect();
+    const std::array<GLfloat, 16> projection = projectionMatrix();
     surface->resize(400, 0);
     QTest::qWait(100);
     ASSERT_EQ(surface->height(), 0);
-    EXPECT_FLOAT_EQ(surface->currentAspect(), aspect);
+    EXPECT_FLOAT_EQ(surface->currentAspect(), 2.0f);
+    EXPECT_EQ(projectionMatrix(), projection);
     EXPECT_TRUE(takeGlErrors().empty());
     surface->resize(400, 200);
     ASSERT_TRUE(waitForFrames(3));
     expectProjectionOfItsSize();
-    clock.advance(80.0);
+    advance(80.0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
 }
 
@@ -146,7 +133,7 @@ TEST_F(HostileSizes, MinimisedPlaysOnWhenShownAgain)
     ASSERT_TRUE(waitForFrames(3));
     EXPECT_TRUE(takeGlErrors().empty());
     expectProjectionOfItsSize();
-    clock.advance(80.0);
+    advance(80.0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000));
 }
 
@@ -155,11 +142,10 @@ TEST_F(HostileSizes, FarLargerThanTheScreenDrawsTheWholeFrame)
     const QSize screen = window.screen()->size();
     resizeAndPaint(screen.width() * 2, screen.height() * 2);
     expectProjectionOfItsSize();
-    clock.advance(kBusyFrame);
+    advance(kBusyFrame);
     ASSERT_TRUE(waitForFrames(2));
-    const QImage shown = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), surface->size() * surface->devicePixelRatioF());
-    EXPECT_TRUE(shown == expectedFrame(shown.width(), shown.height(), kBusyFrame));
+    ASSERT_EQ(surface->grabFrameBuffer().size(), surface->size() * surface->devicePixelRatioF());
+    expectTheWholeBusyFrame("twice the screen's size");
 }
 
 // A window wider than any framebuffer the GL can make (as a window system
@@ -174,16 +160,14 @@ TEST_F(HostileSizes, WiderThanTheLargestFramebufferKeepsPlaying)
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
     const int tooWide = std::max(largest, textureLimit) + 16;
     window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    clock.advance(kBusyFrame);
+    advance(kBusyFrame);
     resizeAndPaint(tooWide, 64);
     EXPECT_EQ(surface->size(), QSize(surface->largestSide(), 64));
     expectProjectionOfItsSize();
-    const QImage bounded = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
-    EXPECT_TRUE(bounded == expectedFrame(bounded.width(), bounded.height(), kBusyFrame)) << "at the bound";
+    expectTheWholeBusyFrame("at the bound");
     resizeAndPaint(320, 180);
     expectProjectionOfItsSize();
-    const QImage shown = surface->grabFrameBuffer().convertToFormat(QImage::Format_RGB32);
-    EXPECT_TRUE(shown == expectedFrame(shown.width(), shown.height(), kBusyFrame)) << "back to normal";
+    expectTheWholeBusyFrame("back to normal");
 }
 
 // Runs again with QT_SCALE_FACTOR=2 (a ctest entry of its own): the surface
@@ -194,12 +178,12 @@ TEST_F(HostileSizes, PictureFillsTheWindowAtTheScreensScale)
     const double scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0;
     ASSERT_DOUBLE_EQ(surface->devicePixelRatioF(), scale);
     expectProjectionOfItsSize();
-    clock.advance(kBusyFrame);
+    advance(kBusyFrame);
     ASSERT_TRUE(waitForFrames(3));
     QTest::qWait(50);
 
     const QSize device = surface->size() * scale;
-    const QImage expected = expectedFrame(device.width(), device.height(), kBusyFrame);
+    const QImage expected = framePathFrame(device.width(), device.height(), kBusyFrame);
     const QImage shown = window.screen()->grabWindow(surface->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), device);
     // The top right quarter is the last one a frame of the logical size would

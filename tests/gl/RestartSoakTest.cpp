@@ -2,16 +2,11 @@
 // the arrow keys to the end, the surface deleting itself, Space again. The
 // fake clock makes a cycle take milliseconds instead of 75 s.
 
-#include "app/MainWindow.h"
-#include "support/FakeClock.h"
-#include "support/LiveObjects.h"
-#include "support/NeedsDisplay.h"
+#include "base/LiveCounts.h"
+#include "support/WindowFixture.h"
 
 #include <QOpenGLContext>
-#include <QPointer>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <vector>
@@ -24,23 +19,16 @@ namespace {
 constexpr int kCycles = kSanitizerBuild ? 40 : 100;
 constexpr int kSettledCycle = 10;  // allocator pools and driver caches are warm by now
 constexpr double kMemoryTolerance = 0.05;
-constexpr int kDownPressesToTheEnd = 10;  // 80 s of demo time
+
+using RestartSoak = WindowFixture;
 
 } // namespace
 
-TEST(RestartSoak, HundredRestartsLeaveNothingBehindAndKeepMemoryFlat)
+TEST_F(RestartSoak, HundredRestartsLeaveNothingBehindAndKeepMemoryFlat)
 {
-    SKIP_WITHOUT_A_DISPLAY();
     // Every surface opens a device: SDL's dummy one, whatever ran before.
     qputenv("SDL_AUDIODRIVER", "dummy");
-    FakeClock clock;
-    MainWindow window;
-    window.resize(320, 180);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
-    const LiveObjects idle = LiveObjects::now();
-    ASSERT_EQ(idle, LiveObjects{});
+    ASSERT_EQ(liveObjects(), kNothingLive);
     int contextsMade = 0;
     int contextsGone = 0;
     std::vector<long> rss;
@@ -48,29 +36,20 @@ TEST(RestartSoak, HundredRestartsLeaveNothingBehindAndKeepMemoryFlat)
     std::vector<int> descriptors;
 
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        const int readsBefore = clock.readCount();
-        QTest::keyClick(&window, Qt::Key_Space);
-        QPointer<MainWidget> surface = window.surface();
+        QPointer<MainWidget> surface = start();
         ASSERT_FALSE(surface.isNull()) << "cycle " << cycle;
-        // Initialised (one clock read) and at least one frame painted (another).
-        ASSERT_TRUE(QTest::qWaitFor([&] { return clock.readCount() >= readsBefore + 2; }, 5000))
-            << "cycle " << cycle;
         QOpenGLContext* context = surface->context()->contextHandle();
         ASSERT_NE(context, nullptr);
         ++contextsMade;
         QObject::connect(context, &QObject::destroyed, [&contextsGone] { ++contextsGone; });
-        const LiveObjects playing = LiveObjects::now();
-        EXPECT_EQ(playing.surfaces, 1);
-        EXPECT_GT(playing.components, 4);
-        EXPECT_EQ(playing.audioDevices, 1);
-        EXPECT_EQ(playing.audioStreams, 1);
+        EXPECT_EQ(base::liveCount(base::Counted::Surfaces), 1);
+        EXPECT_GT(base::liveCount(base::Counted::SceneComponents), 4);
+        EXPECT_EQ(base::liveCount(base::Counted::AudioDevices), 1);
+        EXPECT_EQ(base::liveCount(base::Counted::AudioStreams), 1);
 
-        for (int i = 0; i < kDownPressesToTheEnd; ++i)
-            QTest::keyClick(&window, Qt::Key_Down);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return surface.isNull(); }, 5000)) << "cycle " << cycle;
+        ASSERT_GE(endDemo(), 0) << "cycle " << cycle;
         EXPECT_EQ(window.centralWidget(), nullptr);
-        EXPECT_EQ(window.surface(), nullptr);
-        ASSERT_EQ(LiveObjects::now(), idle) << "cycle " << cycle;
+        ASSERT_EQ(liveObjects(), kNothingLive) << "cycle " << cycle;
         ASSERT_EQ(contextsGone, contextsMade) << "cycle " << cycle;
 
         rss.push_back(residentKiB());

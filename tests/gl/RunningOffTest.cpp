@@ -1,11 +1,10 @@
-// The running off scene and its components on real pixels and real GL state.
+// The running branch on real pixels, beyond the probes of ComponentsTest.cpp:
+// white lines in the start square, black ground outside it with the buried
+// lines cut out of it.
 
 #include "scenes/runningoff/RunningBranch.h"
-#include "scenes/runningoff/RunningHills.h"
-#include "scenes/runningoff/RunningOffScene.h"
 #include "support/GlTestContext.h"
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -18,35 +17,14 @@ constexpr int kGrey = 128;               // the background the branch is drawn o
 
 bool isGreyBackground(QRgb c) { return std::abs(qRed(c) - kGrey) <= 2 && qRed(c) == qBlue(c); }
 
-// The pixel at world (x, y) of the square view.
-QRgb worldPixel(const QImage& image, float x, float y)
-{
-    const int px = static_cast<int>(std::floor((x + 1.0f) / kPixel));
-    const int py = static_cast<int>(std::floor((1.0f - y) / kPixel));
-    return image.pixel(std::min(std::max(px, 0), image.width() - 1), std::min(std::max(py, 0), image.height() - 1));
-}
-
 // Whether some pixel within `radius` pixels of world (x, y) passes `test`.
 bool anyNear(const QImage& image, float x, float y, int radius, const std::function<bool(QRgb)>& test)
 {
     for (int j = -radius; j <= radius; ++j)
         for (int i = -radius; i <= radius; ++i)
-            if (test(worldPixel(image, x + i * kPixel, y + j * kPixel)))
+            if (test(GlTest::pixelAt(image, x + i * kPixel, y + j * kPixel)))
                 return true;
     return false;
-}
-
-int countPixels(const QImage& image, const std::function<bool(float, float, QRgb)>& test)
-{
-    int count = 0;
-    for (int py = 0; py < image.height(); ++py)
-        for (int px = 0; px < image.width(); ++px) {
-            const float x = (px + 0.5f) / image.width() * 2.0f - 1.0f;
-            const float y = 1.0f - (py + 0.5f) / image.height() * 2.0f;
-            if (test(x, y, image.pixel(px, py)))
-                ++count;
-        }
-    return count;
 }
 
 float distanceToSegment(float px, float py, const float* s)
@@ -85,34 +63,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(GlTest, RunningOffComponentsRestoreTheGlStateTheyChange)
-{
-    RunningHills hills(gfx::FastPaths::all());
-    RunningBranch branch(gfx::FastPaths::all());
-    RunningOffScene scene(gfx::FastPaths::all());
-    glTranslatef(0.1f, -0.2f, 0.0f);
-    for (float t : {-1.0f, 0.0f, 0.1f, 3.0f, 6.0f, 12.0f, 23.5f, 33.0f}) {
-        for (ISceneComponent* component : {static_cast<ISceneComponent*>(&hills),
-                                           static_cast<ISceneComponent*>(&branch),
-                                           static_cast<ISceneComponent*>(&scene)}) {
-            const GlStateSnapshot before = snapshotGlState();
-            component->draw(t);
-            EXPECT_EQ(snapshotGlState(), before) << "t = " << t;
-        }
-    }
-}
-
-TEST_F(RunningBranchPixels, NegativeTimeDrawsNothing)
-{
-    RunningBranch branch(gfx::FastPaths::all());
-    glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
-    branch.draw(-0.5f);
-    EXPECT_EQ(countPixels(pixels(), [](float, float, QRgb c) { return c != kWhite; }), 0);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[1], 0.4f);
-}
 
 TEST_F(RunningBranchPixels, InsideTheStartSquareASingleLineStaysWhite)
 {
@@ -195,42 +145,4 @@ TEST_F(RunningBranchPixels, OutsideTheSquareGroundIsBlackAndBuriedLinesLeaveGaps
     EXPECT_GT(buriedWhite, 0);
     EXPECT_GT(buriedClipped, 0);
     EXPECT_GT(aboveBlack, 0);
-}
-
-TEST_F(GlTest, HillsAreDrawnFarToNearAndTheFarthestCoversNothing)
-{
-    RunningHills hills(gfx::FastPaths::all());
-    hills.draw(3.0f);  // lowest position, unscrolled, no sky yet
-    const QImage image = pixels();
-    const auto grey = [](float level) { return static_cast<int>(std::lround(level * 255.0f)); };
-    EXPECT_EQ(pixelAt(image, 0.0f, -0.1f), kWhite);
-    EXPECT_NEAR(qRed(pixelAt(image, 0.0f, -0.24f)), grey(0.54f), 2);
-    EXPECT_NEAR(qRed(pixelAt(image, 0.0f, -0.5f)), grey(0.62f), 2);
-    EXPECT_NEAR(qRed(pixelAt(image, 0.0f, -0.9f)), grey(0.70f), 2);
-    // The farthest layer would show above the next one, but it has no area.
-    EXPECT_EQ(countPixels(image, [&](float, float, QRgb c) { return std::abs(qRed(c) - grey(0.46f)) <= 3; }), 0);
-}
-
-TEST_F(GlTest, HillsSkyIsOpaqueYellowFromElevenSeconds)
-{
-    RunningHills hills(gfx::FastPaths::all());
-    hills.draw(5.9f);
-    EXPECT_EQ(pixelAt(0.0f, 0.8f), kWhite);
-    hills.draw(12.0f);
-    const QRgb sky = pixelAt(0.0f, 0.8f);
-    EXPECT_NEAR(qRed(sky), 153, 2);
-    EXPECT_NEAR(qGreen(sky), 153, 2);
-    EXPECT_NEAR(qBlue(sky), 26, 2);
-}
-
-TEST_F(GlTest, RunningOffSceneDrawsTheBranchOverTheHills)
-{
-    RunningOffScene scene(gfx::FastPaths::all());
-    scene.draw(12.0f);
-    const QImage image = pixels();
-    // Sky above, black ground below, grey hills in between somewhere.
-    EXPECT_NEAR(qBlue(pixelAt(image, 0.0f, 0.9f)), 26, 2);
-    EXPECT_EQ(pixelAt(image, 0.0f, -0.9f), kBlack);
-    EXPECT_GT(countPixels(image, [](float, float, QRgb c) { return qRed(c) > 100 && qRed(c) == qBlue(c) && c != kWhite; }),
-              100);
 }

@@ -1,3 +1,6 @@
+// The schedule's frames with scenes that record their draws, and what later
+// scenes hide: parts of the view left alone, within nested scissor boxes.
+
 #include "app/Schedule.h"
 #include "gfx/ScissorOutside.h"
 #include "support/GlTestContext.h"
@@ -52,39 +55,37 @@ protected:
 
 } // namespace
 
-TEST_F(ScheduleFrames, BoundsAreInclusive)
+// Bounds inclusive, overlapping scenes in schedule order, each with its own
+// time; the last frame still drawn and ending the demo.
+TEST_F(ScheduleFrames, DrawsEachSceneThatShowsInScheduleOrderAndSaysWhetherTheDemoGoesOn)
 {
-    EXPECT_EQ(drawnAt(0.0f), (Calls{"drops@0.000000"}));
-    EXPECT_EQ(drawnAt(35.0f), (Calls{"drops@35.000000", "tree@15.000000"}));
-    EXPECT_EQ(drawnAt(40.0f), (Calls{"tree@20.000000", "running@3.000000"}));
-    EXPECT_EQ(drawnAt(70.0f), (Calls{"running@33.000000", "crash@10.000000"}));
+    const struct
+    {
+        float t;
+        Calls calls;
+        bool goesOn;
+    } rows[] = {
+        {-3.0f, {}, true},
+        {0.0f, {"drops@0.000000"}, true},
+        {25.0f, {"drops@25.000000", "tree@5.000000"}, true},
+        {35.0f, {"drops@35.000000", "tree@15.000000"}, true},
+        {38.0f, {"tree@18.000000", "running@1.000000"}, true},
+        {40.0f, {"tree@20.000000", "running@3.000000"}, true},
+        {65.0f, {"running@28.000000", "crash@5.000000"}, true},
+        {70.0f, {"running@33.000000", "crash@10.000000"}, true},
+        {74.5f, {"crash@14.500000"}, true},
+        {75.0f, {"crash@15.000000"}, false},
+        {78.0f, {}, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(drawnAt(row.t), row.calls) << "at " << row.t << " s";
+        EXPECT_EQ(lastGoesOn, row.goesOn) << "at " << row.t << " s";
+    }
+    EXPECT_FALSE(Schedule().drawFrame(0.0f)) << "an empty schedule";
 }
 
-TEST_F(ScheduleFrames, OverlappingScenesDrawInScheduleOrder)
-{
-    EXPECT_EQ(drawnAt(25.0f), (Calls{"drops@25.000000", "tree@5.000000"}));
-    EXPECT_EQ(drawnAt(38.0f), (Calls{"tree@18.000000", "running@1.000000"}));
-    EXPECT_EQ(drawnAt(65.0f), (Calls{"running@28.000000", "crash@5.000000"}));
-}
-
-TEST_F(ScheduleFrames, LastFrameStillDrawsAndEndsTheDemo)
-{
-    EXPECT_EQ(drawnAt(74.5f), (Calls{"crash@14.500000"}));
-    EXPECT_TRUE(lastGoesOn);
-    EXPECT_EQ(drawnAt(75.0f), (Calls{"crash@15.000000"}));
-    EXPECT_FALSE(lastGoesOn);
-    EXPECT_EQ(drawnAt(78.0f), Calls{});
-    EXPECT_FALSE(lastGoesOn);
-}
-
-TEST_F(ScheduleFrames, NegativeTimeDrawsAWhiteFrameAndGoesOn)
-{
-    EXPECT_EQ(drawnAt(-3.0f), Calls{});
-    EXPECT_TRUE(lastGoesOn);
-    EXPECT_EQ(pixelAt(0.0f, 0.0f), kWhite);
-}
-
-TEST_F(ScheduleFrames, EachFrameStartsFromIdentityAndAClearedView)
+// From the identity, whatever the matrix was, and on white, whatever was drawn.
+TEST_F(ScheduleFrames, EachFrameStartsFromIdentityAndAWhiteView)
 {
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(0.5f, 0.0f, 0.0f);
@@ -94,12 +95,6 @@ TEST_F(ScheduleFrames, EachFrameStartsFromIdentityAndAClearedView)
     EXPECT_EQ(pixelAt(frame, 0.5f, 0.0f), kWhite);
     drawnAt(-1.0f);
     EXPECT_EQ(pixelAt(0.0f, 0.0f), kWhite);
-}
-
-TEST_F(ScheduleFrames, EmptyScheduleEndsAtOnce)
-{
-    Schedule empty;
-    EXPECT_FALSE(empty.drawFrame(0.0f));
 }
 
 TEST(DemoSchedule, BuildsTheFourScenesInOrder)

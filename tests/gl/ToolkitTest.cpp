@@ -1,3 +1,6 @@
+// The GL side of the unit shapes and the stencil inversion pass, on real
+// buffers and pixels.
+
 #include "gfx/ShapeBuffers.h"
 #include "gfx/StencilInversion.h"
 #include "support/GlTestContext.h"
@@ -10,19 +13,12 @@ namespace {
 
 constexpr int kSegments = 360;
 
-GLint bufferBytes(GLuint name)
-{
-    GLint size = 0;
-    glBindBuffer(GL_ARRAY_BUFFER, name);
-    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return size;
-}
-
 std::vector<float> bufferFloats(GLuint name)
 {
-    std::vector<float> floats(static_cast<std::size_t>(bufferBytes(name)) / sizeof(float));
+    GLint bytes = 0;
     glBindBuffer(GL_ARRAY_BUFFER, name);
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<float> floats(static_cast<std::size_t>(bytes) / sizeof(float));
     glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(floats.size() * sizeof(float)), floats.data());
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     return floats;
@@ -52,26 +48,22 @@ protected:
 
 } // namespace
 
-TEST_F(Toolkit, StaticShapeBuffersHaveTheirSizes)
+// What the shape generators give, whole, ending where it began.
+TEST_F(Toolkit, UploadedBuffersHoldTheUnitShapes)
 {
-    EXPECT_EQ(bufferBytes(disk), 2896);
-    EXPECT_EQ(bufferBytes(gfx::createUnitRingBuffer(kSegments, Trig::Single)), 5776);
-    EXPECT_EQ(bufferBytes(rectangle), 32);
-    EXPECT_EQ(bufferBytes(gfx::createStreamBuffer(252)), 1008);
-}
-
-TEST_F(Toolkit, UploadedDiskAndRingCloseExactlyAtTheSeam)
-{
-    const std::vector<float> diskFloats = bufferFloats(disk);
-    EXPECT_EQ(diskFloats[2], 1.0f);
-    EXPECT_EQ(diskFloats[3], 0.0f);
-    EXPECT_EQ(diskFloats[2 * 361], 1.0f);
-    EXPECT_EQ(diskFloats[2 * 361 + 1], 0.0f);
-
-    const std::vector<float> ring = bufferFloats(gfx::createUnitRingBuffer(kSegments, Trig::Single));
-    const std::vector<float> closing(ring.end() - 4, ring.end());
-    EXPECT_EQ(closing, (std::vector<float>{1.0f, 0.0f, 2.0f, 0.0f}));
-    EXPECT_EQ(std::vector<float>(ring.begin(), ring.begin() + 4), closing);
+    std::vector<float> diskFloats(gfx::diskFloatCount(kSegments));
+    gfx::fillUnitDisk(diskFloats.data(), kSegments, Trig::Double);
+    EXPECT_EQ(bufferFloats(disk), diskFloats);
+    EXPECT_EQ(std::vector<float>(diskFloats.begin() + 2, diskFloats.begin() + 4),
+              std::vector<float>(diskFloats.end() - 2, diskFloats.end()));
+    std::vector<float> ring(gfx::ringFloatCount(kSegments));
+    gfx::fillUnitRing(ring.data(), kSegments, Trig::Single);
+    EXPECT_EQ(bufferFloats(gfx::createUnitRingBuffer(kSegments, Trig::Single)), ring);
+    EXPECT_EQ(std::vector<float>(ring.begin(), ring.begin() + 4), std::vector<float>(ring.end() - 4, ring.end()));
+    std::vector<float> square(gfx::kRectangleFloatCount);
+    gfx::fillRectangle(square.data(), 1.0f);
+    EXPECT_EQ(bufferFloats(rectangle), square);
+    EXPECT_EQ(bufferFloats(gfx::createStreamBuffer(252)).size(), 252u);
 }
 
 TEST_F(Toolkit, FailedMappingWritesNothingAndDoesNotCrash)
@@ -84,16 +76,6 @@ TEST_F(Toolkit, FailedMappingWritesNothingAndDoesNotCrash)
     const GLuint empty = gfx::createStreamBuffer(0);
     EXPECT_EQ(gfx::bindAndMap(empty), nullptr);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-}
-
-TEST_F(Toolkit, DisksDrawWhereTheyArePlaced)
-{
-    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    drawDisk(0.5f, 0.0f, 0.2f);
-    const QImage frame = pixels();
-    EXPECT_EQ(pixelAt(frame, 0.5f, 0.0f), kBlack);
-    EXPECT_EQ(pixelAt(frame, 0.5f, 0.3f), kWhite);
-    EXPECT_EQ(pixelAt(frame, -0.5f, 0.0f), kWhite);
 }
 
 TEST_F(Toolkit, InversionPaintsOddOverlapsBlackAndEvenOverlapsNot)
@@ -127,32 +109,17 @@ TEST_F(Toolkit, SecondPassInTheSameFrameStartsFromAClearStencil)
 
 TEST_F(Toolkit, HelpersLeaveTheGlStateAsTheyFoundIt)
 {
-    const GlStateSnapshot before = snapshotGlState();
+    const std::string before = glState();
     drawDisk(0.0f, 0.0f, 0.5f);
-    EXPECT_EQ(snapshotGlState(), before) << "after a placed draw";
+    EXPECT_EQ(glState(), before) << "after a placed draw";
     drawCover();
-    EXPECT_EQ(snapshotGlState(), before) << "after drawBuffer";
+    EXPECT_EQ(glState(), before) << "after drawBuffer";
     gfx::drawInverted([&] { drawDisk(0.0f, 0.0f, 0.5f); }, [&] { drawCover(); });
-    EXPECT_EQ(snapshotGlState(), before) << "after the inversion pass";
+    EXPECT_EQ(glState(), before) << "after the inversion pass";
     if (float* vertices = gfx::bindAndMap(gfx::createStreamBuffer(8))) {
         vertices[0] = 1.0f;
         gfx::unmapBoundBuffer();
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-    EXPECT_EQ(snapshotGlState(), before) << "after streaming";
-}
-
-TEST_F(Toolkit, InversionPassEndsWithStencilWritesOffAndColourWritesOn)
-{
-    gfx::drawInverted([&] { drawDisk(0.0f, 0.0f, 0.5f); }, [&] { drawCover(); });
-    GLint stencilWriteMask = -1;
-    GLboolean colourMask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
-    GLboolean depthMask = GL_FALSE;
-    glGetIntegerv(GL_STENCIL_WRITEMASK, &stencilWriteMask);
-    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
-    EXPECT_EQ(stencilWriteMask, 0);
-    for (GLboolean writes : colourMask)
-        EXPECT_EQ(writes, GL_TRUE);
-    EXPECT_EQ(depthMask, GL_TRUE);
+    EXPECT_EQ(glState(), before) << "after streaming";
 }

@@ -2,44 +2,38 @@
 
 #include "app/GlSource.h"
 #include "app/Projection.h"
+#include "app/Schedule.h"
 
+#include <array>
 #include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <utility>
 
-bool GlStateSnapshot::operator==(const GlStateSnapshot& other) const
+std::string glState()
 {
-    return blend == other.blend && stencilTest == other.stencilTest && scissorTest == other.scissorTest &&
-           clipPlane0 == other.clipPlane0 &&
-           lineSmooth == other.lineSmooth && vertexArray == other.vertexArray &&
-           arrayBufferBinding == other.arrayBufferBinding && modelviewDepth == other.modelviewDepth &&
-           modelview == other.modelview && matrixMode == other.matrixMode;
-}
-
-std::ostream& operator<<(std::ostream& out, const GlStateSnapshot& s)
-{
-    out << "{blend " << s.blend << ", stencil test " << s.stencilTest << ", scissor test " << s.scissorTest
-        << ", clip plane 0 " << s.clipPlane0
-        << ", line smooth " << s.lineSmooth << ", vertex array " << s.vertexArray << ", array buffer "
-        << s.arrayBufferBinding << ", model-view depth " << s.modelviewDepth << ", matrix mode " << s.matrixMode
-        << ", model-view [";
-    for (GLfloat v : s.modelview)
-        out << v << ' ';
-    return out << "]}";
-}
-
-GlStateSnapshot snapshotGlState()
-{
-    GlStateSnapshot s;
-    s.blend = glIsEnabled(GL_BLEND) == GL_TRUE;
-    s.stencilTest = glIsEnabled(GL_STENCIL_TEST) == GL_TRUE;
-    s.scissorTest = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-    s.clipPlane0 = glIsEnabled(GL_CLIP_PLANE0) == GL_TRUE;
-    s.lineSmooth = glIsEnabled(GL_LINE_SMOOTH) == GL_TRUE;
-    s.vertexArray = glIsEnabled(GL_VERTEX_ARRAY) == GL_TRUE;
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &s.arrayBufferBinding);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.modelviewDepth);
-    glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview.data());
-    glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
-    return s;
+    std::ostringstream s;
+    const std::pair<const char*, GLenum> switches[] = {
+        {"blend", GL_BLEND},           {"stencil test", GL_STENCIL_TEST}, {"scissor test", GL_SCISSOR_TEST},
+        {"clip plane 0", GL_CLIP_PLANE0}, {"line smooth", GL_LINE_SMOOTH},  {"vertex array", GL_VERTEX_ARRAY}};
+    for (const auto& [name, capability] : switches)
+        s << name << (glIsEnabled(capability) == GL_TRUE ? " on, " : " off, ");
+    GLboolean colourWrites[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourWrites);
+    GLint buffer = 0;
+    GLint depth = 0;
+    GLint mode = 0;
+    std::array<GLfloat, 16> modelview{};
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &buffer);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
+    s << "colour writes " << int{colourWrites[0]} << int{colourWrites[1]} << int{colourWrites[2]}
+      << int{colourWrites[3]} << ", array buffer " << buffer << ", model-view depth " << depth << ", matrix mode "
+      << mode << ", model-view" << std::setprecision(9);
+    for (GLfloat v : modelview)
+        s << ' ' << v;
+    return s.str();
 }
 
 std::unique_ptr<OffscreenContext> testGlContext()
@@ -50,6 +44,17 @@ std::unique_ptr<OffscreenContext> testGlContext()
     if (!context)
         ADD_FAILURE() << problem.toStdString();
     return context;
+}
+
+QImage framePathFrame(int w, int h, float t)
+{
+    OffscreenRenderer renderer(testGlContext());
+    if (!renderer.begin(w, h))
+        return QImage();
+    Schedule schedule;
+    schedule.build();
+    renderer.drawFrame(schedule, t);
+    return renderer.image().convertToFormat(QImage::Format_RGB32);
 }
 
 void GlTest::SetUp()
@@ -77,4 +82,18 @@ QRgb GlTest::pixelAt(const QImage& image, float x, float y)
     const int px = static_cast<int>(std::floor((x - b.left) / (b.right - b.left) * image.width()));
     const int py = static_cast<int>(std::floor((b.top - y) / (b.top - b.bottom) * image.height()));
     return image.pixel(std::min(std::max(px, 0), image.width() - 1), std::min(std::max(py, 0), image.height() - 1));
+}
+
+int countPixels(const QImage& image, const std::function<bool(float, float, QRgb)>& test)
+{
+    const OrthoBounds b = orthoBounds(image.width(), image.height());
+    int count = 0;
+    for (int py = 0; py < image.height(); ++py) {
+        for (int px = 0; px < image.width(); ++px) {
+            const float x = b.left + (static_cast<float>(px) + 0.5f) / static_cast<float>(image.width()) * (b.right - b.left);
+            const float y = b.top - (static_cast<float>(py) + 0.5f) / static_cast<float>(image.height()) * (b.top - b.bottom);
+            count += test(x, y, image.pixel(px, py)) ? 1 : 0;
+        }
+    }
+    return count;
 }

@@ -12,38 +12,30 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <functional>
 #include <memory>
-#include <ostream>
+#include <string>
 
-// The GL state that every component must leave as it found it.
-struct GlStateSnapshot
-{
-    bool blend = false;
-    bool stencilTest = false;
-    bool scissorTest = false;
-    bool clipPlane0 = false;
-    bool lineSmooth = false;
-    bool vertexArray = false;
-    GLint arrayBufferBinding = 0;
-    GLint modelviewDepth = 0;
-    std::array<GLfloat, 16> modelview{};
-    GLint matrixMode = 0;
-
-    bool operator==(const GlStateSnapshot& other) const;
-    bool operator!=(const GlStateSnapshot& other) const { return !(*this == other); }
-};
-std::ostream& operator<<(std::ostream& out, const GlStateSnapshot& state);
-
-GlStateSnapshot snapshotGlState();
+// The GL state that every component must leave as it found it, in words.
+std::string glState();
 
 // The offscreen context the tests draw in: on the X display when there is one,
 // as the windows beside them use (a thread cannot switch between GLX and EGL
 // contexts freely); through EGL, with no display server, when there is none.
 std::unique_ptr<OffscreenContext> testGlContext();
 
+// The frame the shared frame path gives for demo time t at w x h pixels, in RGB32.
+QImage framePathFrame(int w, int h, float t);
+
+// How many pixels of a frame pass `test`, given the world coordinates of their centres.
+int countPixels(const QImage& image, const std::function<bool(float x, float y, QRgb)>& test);
+
 class GlTest : public ::testing::Test
 {
+public:
+    // The pixel at world coordinates (x, y) of the projection, in a frame or the frame so far.
+    static QRgb pixelAt(const QImage& image, float x, float y);
+
 protected:
     explicit GlTest(int w = 200, int h = 200) : width(w), height(h) {}
 
@@ -51,9 +43,7 @@ protected:
 
     // The frame so far, the right way up (row 0 at the top).
     QImage pixels() const;
-    // The pixel at world coordinates (x, y) of the projection.
     QRgb pixelAt(float x, float y) const;
-    static QRgb pixelAt(const QImage& image, float x, float y);
 
     const int width;
     const int height;

@@ -12,22 +12,6 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-namespace {
-
-// The leak check runs here, at the end of the tests, rather than at exit: once
-// Qt closes the X display the GL driver is unloaded, and memory it still points
-// to from its own data would then look leaked, from a module LeakSanitizer can
-// no longer name; and threads winding down at exit now and then crash its
-// stop-the-world tracer.
-void checkForLeaksNow()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_do_leak_check();
-#endif
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     // Surfaces start the music; without a sound card the tests play to SDL's
@@ -38,6 +22,12 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();
-    checkForLeaksNow();
+    // The leak check runs here rather than at exit: once Qt closes the X
+    // display the GL driver is unloaded, and memory it still points to from its
+    // own data would then look leaked, from a module LeakSanitizer can no longer
+    // name; and threads winding down at exit now and then crash its tracer.
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();
+#endif
     return status;
 }

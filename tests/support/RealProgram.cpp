@@ -1,9 +1,10 @@
 #include "support/RealProgram.h"
 
-#include <QFile>
-
 #include <csignal>
+#include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/Xatom.h>
@@ -16,11 +17,6 @@ constexpr int kStartLimitMs = 20000;
 constexpr int kGiveUpMs = 5000;
 
 } // namespace
-
-void RealProgram::DisplayCloser::operator()(_XDisplay* display) const
-{
-    XCloseDisplay(display);
-}
 
 RealProgram::RealProgram(const QProcessEnvironment& environment)
     : display(XOpenDisplay(nullptr))
@@ -35,6 +31,8 @@ RealProgram::~RealProgram()
         process.kill();
         process.waitForFinished();
     }
+    if (display)
+        XCloseDisplay(display);
 }
 
 bool RealProgram::waitForWindow()
@@ -48,25 +46,28 @@ bool RealProgram::waitForWindow()
         QTest::qSleep(20);
     }
     // Let it settle into its event loop before the first input.
-    return window != 0 && waitFor([this] { return isViewable(); }, kStartLimitMs);
+    XWindowAttributes attributes{};
+    return window != 0 && waitFor([&] {
+        return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+    }, kStartLimitMs);
 }
 
 void RealProgram::press(unsigned long keySymbol)
 {
     XKeyEvent event{};
-    event.display = display.get();
+    event.display = display;
     event.window = window;
-    event.root = DefaultRootWindow(display.get());
+    event.root = DefaultRootWindow(display);
     event.time = CurrentTime;
     event.x = event.y = 1;
     event.same_screen = True;
-    event.keycode = XKeysymToKeycode(display.get(), keySymbol);
+    event.keycode = XKeysymToKeycode(display, keySymbol);
     for (int type : {KeyPress, KeyRelease}) {
         event.type = type;
-        XSendEvent(display.get(), window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
+        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
                    reinterpret_cast<XEvent*>(&event));
     }
-    XFlush(display.get());
+    XFlush(display);
 }
 
 // What a window manager sends when the user clicks the close button.
@@ -75,12 +76,12 @@ void RealProgram::askToClose()
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display.get(), window, False, NoEventMask, &event);
-    XFlush(display.get());
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
 }
 
 qint64 RealProgram::closeAndTime(Closing how)
@@ -90,11 +91,11 @@ qint64 RealProgram::closeAndTime(Closing how)
     if (how == Closing::CloseButton)
         askToClose();
     else if (how == Closing::WindowDestroyed)
-        XDestroyWindow(display.get(), window);
+        XDestroyWindow(display, window);
     else
         ::kill(static_cast<pid_t>(process.processId()),
                how == Closing::Interrupt ? SIGINT : how == Closing::Terminate ? SIGTERM : SIGHUP);
-    XFlush(display.get());
+    XFlush(display);
     if (!process.waitForFinished(kGiveUpMs))
         return -1;
     return timer.elapsed();
@@ -102,8 +103,8 @@ qint64 RealProgram::closeAndTime(Closing how)
 
 void RealProgram::resizeWindow(int w, int h)
 {
-    XResizeWindow(display.get(), window, static_cast<unsigned>(w), static_cast<unsigned>(h));
-    XFlush(display.get());
+    XResizeWindow(display, window, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    XFlush(display);
 }
 
 QSize RealProgram::size(bool surface)
@@ -113,8 +114,8 @@ QSize RealProgram::size(bool surface)
     Window* children = nullptr;
     unsigned int count = 0;
     XWindowAttributes attributes{};
-    const bool found = XQueryTree(display.get(), window, &rootOut, &parent, &children, &count)
-        && (!surface || count == 1) && XGetWindowAttributes(display.get(), surface ? children[0] : window, &attributes);
+    const bool found = XQueryTree(display, window, &rootOut, &parent, &children, &count)
+        && (!surface || count == 1) && XGetWindowAttributes(display, surface ? children[0] : window, &attributes);
     if (children)
         XFree(children);
     return found ? QSize(attributes.width, attributes.height) : QSize();
@@ -123,9 +124,9 @@ QSize RealProgram::size(bool surface)
 bool RealProgram::centreIsWhite()
 {
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display.get(), window, &attributes))
+    if (!XGetWindowAttributes(display, window, &attributes))
         return false;
-    XImage* image = XGetImage(display.get(), window, attributes.width / 2, attributes.height / 2, 1, 1,
+    XImage* image = XGetImage(display, window, attributes.width / 2, attributes.height / 2, 1, 1,
                               AllPlanes, ZPixmap);
     if (!image)
         return false;
@@ -136,37 +137,28 @@ bool RealProgram::centreIsWhite()
 
 qint64 RealProgram::residentMiB() const
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-    }
-    return -1;
-}
-
-bool RealProgram::isViewable()
-{
-    XWindowAttributes attributes{};
-    return XGetWindowAttributes(display.get(), window, &attributes) && attributes.map_state == IsViewable;
+    long pages = 0;
+    long resident = -1;
+    std::ifstream statm("/proc/" + std::to_string(process.processId()) + "/statm");
+    statm >> pages >> resident;
+    return resident < 0 ? -1 : resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
 }
 
 // The program's top-level window: the one titled as the demo's and owned by this process.
 unsigned long RealProgram::findWindow()
 {
-    const Window root = DefaultRootWindow(display.get());
+    const Window root = DefaultRootWindow(display);
     Window rootOut = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     Window found = 0;
-    if (!XQueryTree(display.get(), root, &rootOut, &parent, &children, &count))
+    if (!XQueryTree(display, root, &rootOut, &parent, &children, &count))
         return 0;
-    const Atom pidAtom = XInternAtom(display.get(), "_NET_WM_PID", False);
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
     for (unsigned int i = 0; i < count && found == 0; ++i) {
         char* name = nullptr;
-        const bool titled = XFetchName(display.get(), children[i], &name) && name != nullptr
+        const bool titled = XFetchName(display, children[i], &name) && name != nullptr
             && std::string(name) == "Umbrafen (press space to start)";
         if (name)
             XFree(name);
@@ -186,7 +178,7 @@ qint64 RealProgram::pidOf(unsigned long candidate, unsigned long pidAtom)
     unsigned long after = 0;
     unsigned char* data = nullptr;
     qint64 pid = -1;
-    if (XGetWindowProperty(display.get(), candidate, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+    if (XGetWindowProperty(display, candidate, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
                            &after, &data)
             == Success
         && data != nullptr && items == 1)

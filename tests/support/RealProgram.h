@@ -11,8 +11,6 @@
 #include <QSize>
 #include <QTest>
 
-#include <memory>
-
 struct _XDisplay;
 
 // Every way the program may be asked to end.
@@ -62,14 +60,9 @@ public:
 
 private:
     void askToClose();
-    bool isViewable();
     unsigned long findWindow();
     qint64 pidOf(unsigned long candidate, unsigned long pidAtom);
 
-    struct DisplayCloser
-    {
-        void operator()(_XDisplay* display) const;
-    };
-    std::unique_ptr<_XDisplay, DisplayCloser> display;
+    _XDisplay* display;       // the test's own connection
     unsigned long window = 0;  // the program's top-level X window
 };

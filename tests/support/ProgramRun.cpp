@@ -1,4 +1,4 @@
-#include "CaptureToolRun.h"
+#include "support/ProgramRun.h"
 
 #include "audio/Soundtrack.h"
 #include "audio/WavFile.h"
@@ -11,12 +11,8 @@
 
 #include <cstring>
 
-QProcessEnvironment toolEnvironment()
+QProcessEnvironment programEnvironment()
 {
-    // Qt unloads its platform plugin before the leak check runs, so what the
-    // plugin keeps for the process's lifetime shows up from an unknown module
-    // that no suppression can name. The tool's own code is leak-checked where
-    // the GL tests run it in-process.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
                        environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
@@ -24,17 +20,17 @@ QProcessEnvironment toolEnvironment()
     return environment;
 }
 
-ToolRun capture(const QStringList& arguments, const QProcessEnvironment& environment, const QString& workingDirectory)
+ProgramRun run(const char* program, const QStringList& arguments, const QProcessEnvironment& environment,
+               const QString& workingDirectory)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(UMBRAFEN_CAPTURE_PATH), arguments);
-    EXPECT_TRUE(process.waitForFinished(kToolTimeoutMs));
-    return {process.exitCode(), process.exitStatus() == QProcess::CrashExit,
-            QString::fromLocal8Bit(process.readAllStandardError()).trimmed(),
-            QString::fromLocal8Bit(process.readAllStandardOutput())};
+    process.setWorkingDirectory(workingDirectory);
+    process.start(QLatin1String(program), arguments);
+    EXPECT_TRUE(process.waitForFinished(kToolTimeoutMs)) << program;
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError()).trimmed(),
+            QString::fromUtf8(process.readAllStandardOutput())};
 }
 
 QJsonArray probeStreams(const QString& file)
