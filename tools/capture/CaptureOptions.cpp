@@ -244,9 +244,7 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         options.crf = parser.value(crf).toInt(&number);
         if (!number || options.crf < kMinCrf || options.crf > kMaxCrf)
             return failed(QStringLiteral("--crf: '%1' is not a whole number from %2 to %3")
-                              .arg(parser.value(crf))
-                              .arg(kMinCrf)
-                              .arg(kMaxCrf));
+                              .arg(parser.value(crf), QString::number(kMinCrf), QString::number(kMaxCrf)));
     }
     return options;
 }

@@ -78,8 +78,6 @@ QString FlashCommandLine::read(const QCommandLineParser& parser, CaptureMode mod
     options.cells = parser.value(cells).toInt(&number);
     if (!number || options.cells < kFewestCells || options.cells > kMostCells)
         return QStringLiteral("--flash-cells: '%1' is not a whole number from %2 to %3")
-            .arg(parser.value(cells))
-            .arg(kFewestCells)
-            .arg(kMostCells);
+            .arg(parser.value(cells), QString::number(kFewestCells), QString::number(kMostCells));
     return QString();
 }

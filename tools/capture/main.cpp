@@ -95,11 +95,10 @@ int captureStill(const CaptureOptions& options, OffscreenRenderer& renderer)
     }
     if (file.write(png) != png.size() || !file.commit())
         return fail(file.errorString());
+    // One arg() call: a file name holding "%2" must not take a later value.
     say(QStringLiteral("wrote '%1': the frame at demo time %2 s, %3x%4")
-            .arg(options.output)
-            .arg(options.at)
-            .arg(options.width)
-            .arg(options.height));
+            .arg(options.output, QString::number(options.at), QString::number(options.width),
+                 QString::number(options.height)));
     return 0;
 }
 
@@ -167,15 +166,14 @@ int captureRange(const CaptureOptions& options, OffscreenRenderer& renderer)
         return abandoned(*sink);
     if (done < total) {
         say(QStringLiteral("stopped at demo time %1 s: '%2' holds %3 of %4")
-                .arg(range.secondsOf(done), 0, 'f', 3)
-                .arg(sink->target(), done == 1 ? QStringLiteral("frame 0") : QStringLiteral("frames 0 to %1").arg(done - 1))
-                .arg(total));
+                .arg(QString::number(range.secondsOf(done), 'f', 3), sink->target(),
+                     done == 1 ? QStringLiteral("frame 0") : QStringLiteral("frames 0 to %1").arg(done - 1),
+                     QString::number(total)));
         return kInterrupted;
     }
     say(QStringLiteral("wrote '%1': %2, demo time %3 to %4 s")
-            .arg(sink->target(), frameCount(total))
-            .arg(range.from())
-            .arg(range.secondsOf(total)));
+            .arg(sink->target(), frameCount(total), QString::number(range.from()),
+                 QString::number(range.secondsOf(total))));
     return 0;
 }
 
