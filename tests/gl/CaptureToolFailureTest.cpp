@@ -141,6 +141,7 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
     ASSERT_TRUE(QFile::link(QStringLiteral("fifo.png"), path("link.png")));
     ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("dir.mp4")));
     ASSERT_TRUE(writeText(path("file"), "a file"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("a.mkv"), path("report.csv")));
     const int unixSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
@@ -192,6 +193,7 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
         {{"--at", "1", "--size", "64by64", "--output", "a.png"}, "--size", false},
         {{"--at", "1", "--size", "999999x64", "--output", "a.png"}, "--size", false},
         {{"--to", "1", "--size", "65x64", "--output", "a.mp4"}, "odd", false},
+        {{"--to", "1", "--output", "a.mkv", "--flash-report", "report.csv"}, "is also another output", false},
     };
     for (const auto& c : cases) {
         const QStringList size = c.arguments.contains("--size") ? QStringList() : QStringList{"--size", "64x64"};

@@ -156,6 +156,7 @@ TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
         {{"--output", "a.mp4", "--no-flash-analysis", "--flash-report", "r.csv"}, "--no-flash-analysis"},
         {{"--output", "a.mp4", "--flash-report", "./a.mp4"}, "--flash-report"},
         {{"--flash-report", "r.csv", "--flash-cells", "8"}, "--flash-cells"},
+        {{"--frames", "out", "--flash-plot", "./out/p.png"}, "inside the --frames directory"},
         {{"--output", "a.mp4", "--crf", "%2"}, "'%2' is not a whole number from 1"},
     };
     for (const auto& c : cases) {

@@ -207,7 +207,8 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     } else {
         return failed(QStringLiteral("--output FILE (.png with --at, .mp4 or .mkv), --frames DIR or --benchmark is required"));
     }
-    if (const QString flashProblem = flashOptions.read(parser, options.mode, options.output, options.flash);
+    if (const QString flashProblem = flashOptions.read(parser, options.mode, options.output, options.directory,
+                                                               options.flash);
         !flashProblem.isEmpty())
         return failed(flashProblem);
     if (options.mode != CaptureMode::Video && parser.isSet(crf))

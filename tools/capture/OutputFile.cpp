@@ -2,7 +2,9 @@
 
 #include "ExitCleanup.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <climits>
@@ -111,6 +113,16 @@ bool OutputFile::followLinks(const QString& path, QString& resolvedPath, QString
     }
     resolvedPath = QFile::decodeName(current);
     return true;
+}
+
+QString OutputFile::destination(const QString& path)
+{
+    QString resolvedPath = path;
+    QString why;
+    followLinks(path, resolvedPath, why);
+    const QFileInfo file(QDir::current().absoluteFilePath(resolvedPath));
+    const QString directory = file.dir().canonicalPath();  // empty where it does not exist
+    return QDir::cleanPath((directory.isEmpty() ? file.absolutePath() : directory) + '/' + file.fileName());
 }
 
 QString OutputFile::refusal(const QString& path)
