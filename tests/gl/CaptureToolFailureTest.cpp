@@ -272,13 +272,14 @@ TEST_F(CaptureToolFailure, AnEncoderThatLiesOrFailsLeavesThePreviousVideo)
         {"fails", "echo \"Unknown encoder 'libx264'\" >&2; exit 1", "Unknown encoder 'libx264'"},
     };
     ASSERT_TRUE(writeText(path("v.mp4"), "previous", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(writeText(path("r.csv"), "previous"));  // the flash report goes with the video
     const QString realFfmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     for (const auto& c : cases) {
         QProcessEnvironment environment = withFakeFfmpeg(c.script);
         environment.insert(QStringLiteral("REAL"), realFfmpeg);
         SCOPED_TRACE(c.what);
-        expectFailure({"--from", "30", "--to", "30.5", "--size", "64x64", "--output", "v.mp4"}, c.mentions, true,
-                      environment);
+        expectFailure({"--from", "30", "--to", "30.5", "--size", "64x64", "--output", "v.mp4", "--flash-report", "r.csv"},
+                      c.mentions, true, environment);
         EXPECT_EQ(contents(path("v.mp4")), "previous");
     }
 }
