@@ -158,6 +158,7 @@ TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
         {{"--flash-report", "r.csv", "--flash-cells", "8"}, "--flash-cells"},
         {{"--frames", "out", "--flash-plot", "./out/p.png"}, "inside the --frames directory"},
         {{"--output", "a.mp4", "--crf", "%2"}, "'%2' is not a whole number from 1"},
+        {{"--at", "3", "--output", "a.png", "--straightforward"}, "--straightforward"},
     };
     for (const auto& c : cases) {
         const CaptureOptions options = parse(c.arguments);

@@ -213,6 +213,8 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         return failed(flashProblem);
     if (options.mode != CaptureMode::Video && parser.isSet(crf))
         return failed(QStringLiteral("--crf applies to a video --output only"));
+    if (options.mode != CaptureMode::Benchmark && parser.isSet(straightforward))
+        return failed(QStringLiteral("--straightforward applies to --benchmark only"));
 
     // The size.
     if (!parseSize(parser.value(size), options.width, options.height))
