@@ -5,12 +5,26 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (const int status = settleBeforeQt(argc, argv); status >= 0)
         return status;
     keepFreedMemoryMapped();
     QApplication application(argc, argv);
+    // Qt has taken its own options (-platform, -geometry ...) out; anything left
+    // is a mistake, and a mistyped --help must not open a flashing demo.
+    if (const QStringList rest = QCoreApplication::arguments().mid(1); !rest.isEmpty()) {
+        std::fprintf(stderr, "umbrafen: unknown argument '%s'; see umbrafen --help\n", qPrintable(rest.first()));
+        return kUsageError;
+    }
     // Signals and a window destroyed from outside close it as its close button does.
     QuitRequests quitRequests;
     int status = 0;

@@ -124,6 +124,9 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     unknownSource.insert(QStringLiteral("UMBRAFEN_CAPTURE_GL"), QStringLiteral("wayland"));
     QProcessEnvironment deadDisplay = withoutDisplay();
     deadDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+    // Qt's own platform option passes; a mistyped one of ours must not open the demo.
+    QProcessEnvironment offscreen = withoutDisplay();
+    offscreen.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
     const struct
     {
         const char* program;
@@ -139,6 +142,7 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
         {UMBRAFEN_CAPTURE_PATH, {"--no-such-option"}, withoutOpenGl(), "no-such-option"},
         {UMBRAFEN_PATH, {}, withoutDisplay(), "no display"},
         {UMBRAFEN_PATH, {}, deadDisplay, ":4711"},
+        {UMBRAFEN_PATH, {"-platform", "offscreen", "--verison"}, offscreen, "unknown argument '--verison'"},
     };
     for (const auto& c : cases) {
         const ProgramRun refused = run(c.program, c.arguments, c.environment);
