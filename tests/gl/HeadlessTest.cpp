@@ -124,6 +124,9 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     unknownSource.insert(QStringLiteral("UMBRAFEN_CAPTURE_GL"), QStringLiteral("wayland"));
     QProcessEnvironment deadDisplay = withoutDisplay();
     deadDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+    // EGL present, Mesa's drivers missing: Mesa's warnings must not come before our line.
+    QProcessEnvironment noDriver = withoutDisplay();
+    noDriver.insert(QStringLiteral("LIBGL_DRIVERS_PATH"), QStringLiteral("/nonexistent"));
     // Qt's own platform option passes; a mistyped one of ours must not open the demo.
     QProcessEnvironment offscreen = withoutDisplay();
     offscreen.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
@@ -136,6 +139,7 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     } cases[] = {
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, withoutOpenGl(),
          "apt-get install libegl-mesa0 libgl1-mesa-dri"},
+        {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, noDriver, "libgl1-mesa-dri"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, forcedX, "no X display"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, unknownSource, "wayland"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "soon", "--size", "64x64", "--output", frame}, withoutOpenGl(), "--at"},

@@ -225,6 +225,12 @@ int main(int argc, char** argv)
     // Every frame is drawn offscreen: Qt needs no display, and the GL comes
     // from EGL, or from the X display where EGL gives none.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Mesa's warnings about a driver it cannot load would come before the one
+    // line that names the packages to install; set by the user, they stay.
+    if (!qEnvironmentVariableIsSet("EGL_LOG_LEVEL"))
+        qputenv("EGL_LOG_LEVEL", "fatal");
+    if (!qEnvironmentVariableIsSet("LIBGL_DEBUG"))
+        qputenv("LIBGL_DEBUG", "quiet");
     QApplication application(argc, argv);
     // Before any frame: the GL driver's per-frame memory stays mapped. The
     // straightforward benchmark leaves the C library's default, to time what
