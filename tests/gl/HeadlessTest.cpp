@@ -127,6 +127,10 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     // EGL present, Mesa's drivers missing: Mesa's warnings must not come before our line.
     QProcessEnvironment noDriver = withoutDisplay();
     noDriver.insert(QStringLiteral("LIBGL_DRIVERS_PATH"), QStringLiteral("/nonexistent"));
+    // A display that refuses the GLX context (no indirect rendering, as over ssh -X).
+    QProcessEnvironment refusingX = forcedX;
+    refusingX.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
+    refusingX.insert(QStringLiteral("LIBGL_ALWAYS_INDIRECT"), QStringLiteral("1"));
     // Qt's own platform option passes; a mistyped one of ours must not open the demo.
     QProcessEnvironment offscreen = withoutDisplay();
     offscreen.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
@@ -141,6 +145,7 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
          "apt-get install libegl-mesa0 libgl1-mesa-dri"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, noDriver, "libgl1-mesa-dri"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, forcedX, "no X display"},
+        {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, refusingX, "no OpenGL on an X"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, unknownSource, "wayland"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "soon", "--size", "64x64", "--output", frame}, withoutOpenGl(), "--at"},
         {UMBRAFEN_CAPTURE_PATH, {"--no-such-option"}, withoutOpenGl(), "no-such-option"},
