@@ -193,8 +193,14 @@ int benchmark(const CaptureOptions& options, OffscreenRenderer& renderer)
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);
     timing.print(stdout, schedule, options.width, options.height);
-    if (Interruption::requested())
+    if (Interruption::requested()) {
+        const auto timed = static_cast<std::int64_t>(timing.timings().size());
+        say(QStringLiteral("stopped at demo time %1 s: the figures cover %2 of %3%4")
+                .arg(QString::number(options.range().secondsOf(timed), 'f', 3), frameCount(timed),
+                     QString::number(options.range().frameCount()),
+                     options.flash.benchmarkPlot.isEmpty() ? QString() : QStringLiteral("; no plot written")));
         return kInterrupted;
+    }
     const QString plotError = TimelinePlot::saveFrameTimes(options.flash.benchmarkPlot, timing, schedule,
                                                            options.width, options.height);
     return plotError.isEmpty() ? 0 : fail(plotError);
