@@ -248,6 +248,28 @@ TEST_F(CaptureToolFailure, FollowsLinksAndKeepsTheModeOfWhatItReplaces)
     EXPECT_TRUE(QFileInfo::exists(path("frames/music.wav")));
 }
 
+// In a sticky directory such as /tmp, another user's file cannot be renamed
+// over: refused before drawing, not once the output is finished.
+TEST_F(CaptureToolFailure, RefusesAnotherUsersFileInAStickyDirectory)
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        GTEST_SKIP() << "running the tool as another user needs root and setpriv";
+    ASSERT_EQ(::chmod(QFile::encodeName(directory.path()).constData(), 01777), 0);
+    ASSERT_TRUE(writeText(path("v.mp4"), "previous"));
+    QProcess tool;
+    tool.setProcessEnvironment(toolEnvironment());
+    tool.setWorkingDirectory(directory.path());
+    tool.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(UMBRAFEN_CAPTURE_PATH),
+                         "--to", "1", "--size", "64x64", "--output", "v.mp4"});
+    ASSERT_TRUE(tool.waitForFinished(kToolTimeoutMs));
+    const QString said = QString::fromLocal8Bit(tool.readAllStandardError()).trimmed();
+    EXPECT_EQ(tool.exitCode(), 2) << said.toStdString();
+    EXPECT_TRUE(said.startsWith(QLatin1String("umbrafen-capture: cannot write 'v.mp4': it belongs to another user")))
+        << said.toStdString();
+    EXPECT_EQ(contents(path("v.mp4")), "previous");
+}
+
 // ---------------------------------------------------------------------------
 // An ffmpeg that lies, fails or writes too little: never a false success.
 
