@@ -111,6 +111,15 @@ TEST(Headless, HelpAndVersionNeedNeitherDisplayNorOpenGl)
     const ProgramRun programHelp = run(UMBRAFEN_PATH, {"--help"}, withoutOpenGl());
     EXPECT_EQ(programHelp.exitCode, 0);
     EXPECT_TRUE(programHelp.output.contains(QStringLiteral("Space"))) << programHelp.output.toStdString();
+    // Printed to a full disk, it is no success.
+    for (const char* program : {UMBRAFEN_CAPTURE_PATH, UMBRAFEN_PATH}) {
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QLatin1String(program), {"--version"});
+        ASSERT_TRUE(full.waitForFinished(kTimeoutMs));
+        EXPECT_EQ(full.exitCode(), 2) << program;
+        EXPECT_TRUE(full.readAllStandardError().contains("cannot write to standard output")) << program;
+    }
 }
 
 // Each refusal is one line of ours with status 2, and leaves no file.

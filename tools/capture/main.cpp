@@ -25,8 +25,10 @@
 #include <QApplication>
 #include <QBuffer>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -46,6 +48,16 @@ int fail(const QString& message)
 void say(const QString& message)
 {
     std::fprintf(stderr, "umbrafen-capture: %s\n", qPrintable(message));
+}
+
+// Whether what went to standard output got there: help or figures lost to a
+// full disk are no success.
+bool stdoutWritten()
+{
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    say(QStringLiteral("cannot write to standard output: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
 }
 
 QString frameCount(std::int64_t frames)
@@ -193,6 +205,8 @@ int benchmark(const CaptureOptions& options, OffscreenRenderer& renderer)
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);
     timing.print(stdout, schedule, options.width, options.height);
+    if (!stdoutWritten())
+        return kUsageError;
     if (Interruption::requested()) {
         const auto timed = static_cast<std::int64_t>(timing.timings().size());
         say(QStringLiteral("stopped at demo time %1 s: the figures cover %2 of %3%4")
@@ -223,7 +237,7 @@ int main(int argc, char** argv)
     const CaptureOptions options = parseCaptureOptions(arguments);
     if (options.help || options.version) {
         std::fputs(qPrintable(options.help ? captureHelp() : captureVersion()), stdout);
-        return 0;
+        return stdoutWritten() ? 0 : kUsageError;
     }
     if (!options.error.isEmpty())
         return fail(options.error);
