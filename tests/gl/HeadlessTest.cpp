@@ -143,6 +143,8 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     // Qt's own platform option passes; a mistyped one of ours must not open the demo.
     QProcessEnvironment offscreen = withoutDisplay();
     offscreen.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
+    QProcessEnvironment refusingWindow = refusingX;
+    refusingWindow.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
     const struct
     {
         const char* program;
@@ -161,6 +163,7 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
         {UMBRAFEN_PATH, {}, withoutDisplay(), "no display"},
         {UMBRAFEN_PATH, {}, deadDisplay, ":4711"},
         {UMBRAFEN_PATH, {"-platform", "offscreen", "--verison"}, offscreen, "unknown argument '--verison'"},
+        {UMBRAFEN_PATH, {}, refusingWindow, qEnvironmentVariableIsEmpty("DISPLAY") ? "no display" : "no OpenGL context"},
     };
     for (const auto& c : cases) {
         const ProgramRun refused = run(c.program, c.arguments, c.environment);
