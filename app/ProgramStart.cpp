@@ -4,6 +4,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr int kNoDisplay = 2;
+constexpr int kCannotPrint = 2;
 
 constexpr char kHelp[] =
     "Usage: umbrafen [--help | --version]\n"
@@ -27,6 +29,15 @@ constexpr char kHelp[] =
     "\n"
     "It needs a display; umbrafen-capture renders stills and videos without one.\n"
     "Photosensitivity warning: the demo flashes; see umbrafen(6) before watching.\n";
+
+// Help or version lost to a full disk is no success.
+int printed()
+{
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return 0;
+    std::fprintf(stderr, "umbrafen: cannot write to standard output: %s\n", std::strerror(errno));
+    return kCannotPrint;
+}
 
 bool isArgument(const char* argument, const char* name)
 {
@@ -64,11 +75,11 @@ int settleBeforeQt(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (isArgument(argv[i], "--help") || isArgument(argv[i], "-h")) {
             std::fputs(kHelp, stdout);
-            return 0;
+            return printed();
         }
         if (isArgument(argv[i], "--version")) {
             std::printf("umbrafen %s\n", kUmbrafenVersion);
-            return 0;
+            return printed();
         }
     }
 

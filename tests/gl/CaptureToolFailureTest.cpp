@@ -143,6 +143,7 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
     ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("dir.png")));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.csv")).constData(), 0644), 0);
     ASSERT_TRUE(writeText(path("file"), "a file"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("a.mkv"), path("report.csv")));
     const int unixSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
@@ -198,6 +199,7 @@ TEST_F(CaptureToolFailure, RefusesUnusableRequestsAndSpecialFilesBeforeDrawingIn
         {{"--at", "1", "--size", "64by64", "--output", "a.png"}, "--size", false},
         {{"--at", "1", "--size", "999999x64", "--output", "a.png"}, "--size", false},
         {{"--to", "1", "--size", "65x64", "--output", "a.mp4"}, "odd", false},
+        {{"--to", "1", "--output", "a.mkv", "--flash-report", "report.csv"}, "is also another output", false},
     };
     for (const auto& c : cases) {
         const QStringList size = c.arguments.contains("--size") ? QStringList() : QStringList{"--size", "64x64"};
@@ -252,6 +254,28 @@ TEST_F(CaptureToolFailure, FollowsLinksAndKeepsTheModeOfWhatItReplaces)
     EXPECT_TRUE(QFileInfo::exists(path("frames/music.wav")));
 }
 
+// In a sticky directory such as /tmp, another user's file cannot be renamed
+// over: refused before drawing, not once the output is finished.
+TEST_F(CaptureToolFailure, RefusesAnotherUsersFileInAStickyDirectory)
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        GTEST_SKIP() << "running the tool as another user needs root and setpriv";
+    ASSERT_EQ(::chmod(QFile::encodeName(directory.path()).constData(), 01777), 0);
+    ASSERT_TRUE(writeText(path("v.mp4"), "previous"));
+    QProcess tool;
+    tool.setProcessEnvironment(programEnvironment());
+    tool.setWorkingDirectory(directory.path());
+    tool.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(UMBRAFEN_CAPTURE_PATH),
+                         "--to", "1", "--size", "64x64", "--output", "v.mp4"});
+    ASSERT_TRUE(tool.waitForFinished(kToolTimeoutMs));
+    const QString said = QString::fromLocal8Bit(tool.readAllStandardError()).trimmed();
+    EXPECT_EQ(tool.exitCode(), 2) << said.toStdString();
+    EXPECT_TRUE(said.startsWith(QLatin1String("umbrafen-capture: cannot write 'v.mp4': it belongs to another user")))
+        << said.toStdString();
+    EXPECT_EQ(contents(path("v.mp4")), "previous");
+}
+
 // ---------------------------------------------------------------------------
 // An ffmpeg that lies, fails or writes too little: never a false success.
 
@@ -276,13 +300,14 @@ TEST_F(CaptureToolFailure, AnEncoderThatLiesOrFailsLeavesThePreviousVideo)
         {"fails", "echo \"Unknown encoder 'libx264'\" >&2; exit 1", "Unknown encoder 'libx264'"},
     };
     ASSERT_TRUE(writeText(path("v.mp4"), "previous", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(writeText(path("r.csv"), "previous"));  // the flash report goes with the video
     const QString realFfmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     for (const auto& c : cases) {
         QProcessEnvironment environment = withFakeFfmpeg(c.script);
         environment.insert(QStringLiteral("REAL"), realFfmpeg);
         SCOPED_TRACE(c.what);
-        expectFailure({"--from", "30", "--to", "30.5", "--size", "64x64", "--output", "v.mp4"}, c.mentions, true,
-                      environment);
+        expectFailure({"--from", "30", "--to", "30.5", "--size", "64x64", "--output", "v.mp4", "--flash-report", "r.csv"},
+                      c.mentions, true, environment);
         EXPECT_EQ(contents(path("v.mp4")), "previous");
     }
 }

@@ -68,7 +68,8 @@ protected:
     // A still of the given size, which the tool says in one line it wrote.
     QImage still(double at, const QString& size)
     {
-        const QString name = path(QStringLiteral("still-%1.png").arg(at));
+        // "%2" in the name must not take the place of a later value in the message.
+        const QString name = path(QStringLiteral("still-") + QString::number(at) + QStringLiteral("-%2.png"));
         const ProgramRun run = capture({"--at", QString::number(at), "--size", size, "--output", name});
         EXPECT_EQ(run.exitCode, 0) << run.errorOutput.toStdString();
         EXPECT_TRUE(run.errorOutput.startsWith("umbrafen-capture: wrote '" + name + "': the frame at demo time ") &&
@@ -175,10 +176,11 @@ TEST_F(CaptureTool, HoldsTheWholeFramesOfTheRangeAtATypedRate)
 
 TEST_F(CaptureTool, CtrlCFinishesAPlayableVideoOfTheFramesSoFar)
 {
+    // Under nohup: the hang-up it ignores stays ignored, Ctrl-C still stops it.
     QProcess process;
     process.setProcessEnvironment(programEnvironment());
-    process.start(QStringLiteral(UMBRAFEN_CAPTURE_PATH),
-                  {"--output", path("long.mp4"), "--from", "0", "--to", "60", "--size", "160x90", "--fps", "30"});
+    process.start(QStringLiteral("nohup"), {QStringLiteral(UMBRAFEN_CAPTURE_PATH), "--output", path("long.mp4"),
+                                            "--from", "0", "--to", "60", "--size", "160x90", "--fps", "30"});
     process.setReadChannel(QProcess::StandardError);
     ASSERT_TRUE(process.waitForStarted());
     // The first progress line comes after about a second of frames.
@@ -186,7 +188,14 @@ TEST_F(CaptureTool, CtrlCFinishesAPlayableVideoOfTheFramesSoFar)
     while (!said.contains(QStringLiteral(" of 1800")) && process.waitForReadyRead(kToolTimeoutMs))
         said += QString::fromLocal8Bit(process.readAllStandardError());
     ASSERT_TRUE(said.contains(QStringLiteral(" of 1800"))) << said.toStdString();
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    // Ignored, the hang-up lets it go on to its next progress line.
+    const auto tool = static_cast<pid_t>(process.processId());
+    const int linesBefore = said.count(QStringLiteral(" left"));
+    ::kill(tool, SIGHUP);
+    while (said.count(QStringLiteral(" left")) == linesBefore && process.waitForReadyRead(kToolTimeoutMs))
+        said += QString::fromLocal8Bit(process.readAllStandardError());
+    ASSERT_EQ(process.state(), QProcess::Running) << "a hang-up under nohup ended it: " << said.toStdString();
+    ::kill(tool, SIGINT);
     ASSERT_TRUE(process.waitForFinished(kToolTimeoutMs));
     said += QString::fromLocal8Bit(process.readAllStandardError());
     EXPECT_EQ(process.exitCode(), 130);

@@ -86,6 +86,15 @@ TEST(Headless, HelpAndVersionNeedNeitherDisplayNorOpenGl)
     const ProgramRun programHelp = run(UMBRAFEN_PATH, {"--help"}, withoutOpenGl());
     EXPECT_EQ(programHelp.exitCode, 0);
     EXPECT_TRUE(programHelp.output.contains(QStringLiteral("Space"))) << programHelp.output.toStdString();
+    // Printed to a full disk, it is no success.
+    for (const char* program : {UMBRAFEN_CAPTURE_PATH, UMBRAFEN_PATH}) {
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QLatin1String(program), {"--version"});
+        ASSERT_TRUE(full.waitForFinished(kToolTimeoutMs));
+        EXPECT_EQ(full.exitCode(), 2) << program;
+        EXPECT_TRUE(full.readAllStandardError().contains("cannot write to standard output")) << program;
+    }
 }
 
 // Each refusal is one line of ours with status 2, and leaves no file.
@@ -99,6 +108,18 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     unknownSource.insert(QStringLiteral("UMBRAFEN_CAPTURE_GL"), QStringLiteral("wayland"));
     QProcessEnvironment deadDisplay = withoutDisplay();
     deadDisplay.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+    // EGL present, Mesa's drivers missing: Mesa's warnings must not come before our line.
+    QProcessEnvironment noDriver = withoutDisplay();
+    noDriver.insert(QStringLiteral("LIBGL_DRIVERS_PATH"), QStringLiteral("/nonexistent"));
+    // A display that refuses the GLX context (no indirect rendering, as over ssh -X).
+    QProcessEnvironment refusingX = forcedX;
+    refusingX.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
+    refusingX.insert(QStringLiteral("LIBGL_ALWAYS_INDIRECT"), QStringLiteral("1"));
+    // Qt's own platform option passes; a mistyped one of ours must not open the demo.
+    QProcessEnvironment offscreen = withoutDisplay();
+    offscreen.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
+    QProcessEnvironment refusingWindow = refusingX;
+    refusingWindow.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
     const struct
     {
         const char* program;
@@ -108,12 +129,16 @@ TEST(Headless, WithoutOpenGlOrADisplayEachProgramSaysSoInOneLine)
     } cases[] = {
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, withoutOpenGl(),
          "apt-get install libegl-mesa0 libgl1-mesa-dri"},
+        {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, noDriver, "libgl1-mesa-dri"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, forcedX, "no X display"},
+        {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, refusingX, "no OpenGL on an X"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "30", "--size", "64x64", "--output", frame}, unknownSource, "wayland"},
         {UMBRAFEN_CAPTURE_PATH, {"--at", "soon", "--size", "64x64", "--output", frame}, withoutOpenGl(), "--at"},
         {UMBRAFEN_CAPTURE_PATH, {"--no-such-option"}, withoutOpenGl(), "no-such-option"},
         {UMBRAFEN_PATH, {}, withoutDisplay(), "no display"},
         {UMBRAFEN_PATH, {}, deadDisplay, ":4711"},
+        {UMBRAFEN_PATH, {"-platform", "offscreen", "--verison"}, offscreen, "unknown argument '--verison'"},
+        {UMBRAFEN_PATH, {}, refusingWindow, qEnvironmentVariableIsEmpty("DISPLAY") ? "no display" : "no OpenGL context"},
     };
     for (const auto& c : cases) {
         const ProgramRun refused = run(c.program, c.arguments, c.environment);

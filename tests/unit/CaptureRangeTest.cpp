@@ -139,7 +139,8 @@ TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
         {{"--frames", "out", "--benchmark"}, "choose one"},
         {{"--output", "a.mp4", "--frames", "out"}, "choose one"},
         {{"--output", "a.avi"}, "--output"},
-        {{"--output", "a.mp4", "--to", "1e9", "--fps", "1000"}, "frames"},
+        {{"--output", "a.mp4", "--to", "1e9", "--fps", "1000"}, "--to: '1e9' is not a number of seconds from -3600"},
+        {{"--at", "-1e308", "--output", "a.png"}, "--at"},
         {{"--output", "a.mp4", "--fps", "0.5"}, "below 1 frame per second"},
         {{"--output", "a.mp4", "--crf", "20", "--crf", "20"}, "--crf is given twice"},
         {{"--benchmark", "--benchmark"}, "--benchmark is given twice"},
@@ -151,6 +152,9 @@ TEST(CaptureOptionsParsing, UnusableRequestsNameTheOption)
         {{"--output", "a.mp4", "--no-flash-analysis", "--flash-report", "r.csv"}, "--no-flash-analysis"},
         {{"--output", "a.mp4", "--flash-report", "./a.mp4"}, "--flash-report"},
         {{"--flash-report", "r.csv", "--flash-cells", "8"}, "--flash-cells"},
+        {{"--frames", "out", "--flash-plot", "./out/p.png"}, "inside the --frames directory"},
+        {{"--output", "a.mp4", "--crf", "%2"}, "'%2' is not a whole number from 1"},
+        {{"--at", "3", "--output", "a.png", "--straightforward"}, "--straightforward"},
     };
     for (const auto& c : cases) {
         const CaptureOptions options = parse(c.arguments);

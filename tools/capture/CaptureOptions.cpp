@@ -33,11 +33,22 @@ bool parseSize(const QString& text, int& width, int& height)
     return true;
 }
 
+// Demo times within an hour either side of the 75 s demo: a lead-in or a
+// lead-out, but no time where the single-precision frame time could no longer
+// tell frames 1 ms apart (above 2^13 s) or the sample arithmetic overflows.
+constexpr double kFarthestSeconds = 3600.0;
+
 bool parseSeconds(const QString& text, double& seconds)
 {
     bool number = false;
     seconds = text.toDouble(&number);
-    return number && std::isfinite(seconds);
+    return number && std::isfinite(seconds) && std::fabs(seconds) <= kFarthestSeconds;
+}
+
+QString notSeconds(const char* option, const QString& text)
+{
+    return QStringLiteral("--%1: '%2' is not a number of seconds from %3 to %4")
+        .arg(QLatin1String(option), text, QString::number(-kFarthestSeconds), QString::number(kFarthestSeconds));
 }
 
 // The fraction closest to `value` (in [1, 1024)) with a denominator up to
@@ -179,7 +190,7 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     if (parser.isSet(at)) {
         options.mode = CaptureMode::Still;
         if (!parseSeconds(parser.value(at), options.at))
-            return failed(QStringLiteral("--at: '%1' is not a number of seconds").arg(parser.value(at)));
+            return failed(notSeconds("at", parser.value(at)));
         if (options.output.isEmpty())
             return failed(QStringLiteral("--output FILE.png is required with --at"));
         if (!options.output.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
@@ -207,11 +218,14 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
     } else {
         return failed(QStringLiteral("--output FILE (.png with --at, .mp4 or .mkv), --frames DIR or --benchmark is required"));
     }
-    if (const QString flashProblem = flashOptions.read(parser, options.mode, options.output, options.flash);
+    if (const QString flashProblem = flashOptions.read(parser, options.mode, options.output, options.directory,
+                                                               options.flash);
         !flashProblem.isEmpty())
         return failed(flashProblem);
     if (options.mode != CaptureMode::Video && parser.isSet(crf))
         return failed(QStringLiteral("--crf applies to a video --output only"));
+    if (options.mode != CaptureMode::Benchmark && parser.isSet(straightforward))
+        return failed(QStringLiteral("--straightforward applies to --benchmark only"));
 
     // The size.
     if (!parseSize(parser.value(size), options.width, options.height))
@@ -226,9 +240,9 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
 
     // The range.
     if (!parseSeconds(parser.value(from), options.from))
-        return failed(QStringLiteral("--from: '%1' is not a number of seconds").arg(parser.value(from)));
+        return failed(notSeconds("from", parser.value(from)));
     if (!parseSeconds(parser.value(to), options.to))
-        return failed(QStringLiteral("--to: '%1' is not a number of seconds").arg(parser.value(to)));
+        return failed(notSeconds("to", parser.value(to)));
     if (const QString problem = parseFrameRate(parser.value(fps), options.fps); !problem.isEmpty())
         return failed(QStringLiteral("--fps: ") + problem);
     if (options.from >= options.to)
@@ -244,9 +258,7 @@ CaptureOptions parseCaptureOptions(const QStringList& arguments)
         options.crf = parser.value(crf).toInt(&number);
         if (!number || options.crf < kMinCrf || options.crf > kMaxCrf)
             return failed(QStringLiteral("--crf: '%1' is not a whole number from %2 to %3")
-                              .arg(parser.value(crf))
-                              .arg(kMinCrf)
-                              .arg(kMaxCrf));
+                              .arg(parser.value(crf), QString::number(kMinCrf), QString::number(kMaxCrf)));
     }
     return options;
 }

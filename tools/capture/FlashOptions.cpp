@@ -1,6 +1,7 @@
 #include "FlashOptions.h"
 
 #include "CaptureOptions.h"
+#include "OutputFile.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -15,9 +16,17 @@ bool isPng(const QString& path)
     return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
 }
 
+// Through links too: the output written last would silently replace the other.
 bool sameFile(const QString& a, const QString& b)
 {
-    return !a.isEmpty() && !b.isEmpty() && QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+    return !a.isEmpty() && !b.isEmpty() && OutputFile::destination(a) == OutputFile::destination(b);
+}
+
+// Directly in the --frames directory, where a frame or the music could take its name.
+bool inDirectory(const QString& path, const QString& directory)
+{
+    return !path.isEmpty() && !directory.isEmpty() &&
+           QFileInfo(OutputFile::destination(path)).path() == OutputFile::destination(directory);
 }
 
 } // namespace
@@ -48,7 +57,7 @@ bool FlashCommandLine::requested(const QCommandLineParser& parser) const
 }
 
 QString FlashCommandLine::read(const QCommandLineParser& parser, CaptureMode mode, const QString& output,
-                               FlashOptions& options) const
+                               const QString& directory, FlashOptions& options) const
 {
     options.report = parser.value(report);
     options.plot = parser.value(plot);
@@ -74,12 +83,14 @@ QString FlashCommandLine::read(const QCommandLineParser& parser, CaptureMode mod
         return QStringLiteral("--flash-report: '%1' is also another output").arg(options.report);
     if (sameFile(options.plot, output))
         return QStringLiteral("--flash-plot: '%1' is also another output").arg(options.plot);
+    if (inDirectory(options.report, directory))
+        return QStringLiteral("--flash-report: '%1' is inside the --frames directory").arg(options.report);
+    if (inDirectory(options.plot, directory))
+        return QStringLiteral("--flash-plot: '%1' is inside the --frames directory").arg(options.plot);
     bool number = false;
     options.cells = parser.value(cells).toInt(&number);
     if (!number || options.cells < kFewestCells || options.cells > kMostCells)
         return QStringLiteral("--flash-cells: '%1' is not a whole number from %2 to %3")
-            .arg(parser.value(cells))
-            .arg(kFewestCells)
-            .arg(kMostCells);
+            .arg(parser.value(cells), QString::number(kFewestCells), QString::number(kMostCells));
     return QString();
 }

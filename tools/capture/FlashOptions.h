@@ -31,8 +31,9 @@ public:
     // its own over a range.
     bool requested(const QCommandLineParser& parser) const;
     // Reads them once the mode is chosen, checked against it and the other
-    // output: an error line naming the option, or an empty string.
-    QString read(const QCommandLineParser& parser, CaptureMode mode, const QString& output,
+    // output (the video, or the --frames directory): an error line naming the
+    // option, or an empty string.
+    QString read(const QCommandLineParser& parser, CaptureMode mode, const QString& output, const QString& directory,
                  FlashOptions& options) const;
 
 private:

@@ -3,7 +3,6 @@
 #include "OutputFile.h"
 #include "TimelinePlot.h"
 
-#include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -97,13 +96,23 @@ bool FlashReport::write(const QImage& frame)
 
 bool FlashReport::finish(std::int64_t count)
 {
-    // The report goes first: should the video then fail, the report goes again.
-    if (!saveOutputs())
+    // The report and the plot are made first, under hidden names, and put in
+    // place only once the video or the frames are: should those fail, the
+    // files already at the report's and the plot's paths stay as they were.
+    if (!prepareOutputs())
         return false;
     if (inner && !inner->finish(count)) {
-        removeOutputs();
+        pending.clear();
         return fail(inner->error());
     }
+    for (const std::unique_ptr<OutputFile>& file : pending) {
+        if (!file->commit()) {
+            const QString why = file->errorString();
+            pending.clear();
+            return fail(why);
+        }
+    }
+    pending.clear();
     const QString line = summary(frames, range);
     if (!line.isEmpty())
         say(line);
@@ -118,7 +127,7 @@ void FlashReport::abandon()
 {
     if (inner)
         inner->abandon();
-    removeOutputs();
+    pending.clear();
 }
 
 QString FlashReport::target() const
@@ -134,34 +143,33 @@ QString FlashReport::target() const
     return paths.join(QStringLiteral("' and '"));
 }
 
-bool FlashReport::saveOutputs()
+bool FlashReport::prepareOutputs()
 {
-    QString error;
-    if (!options.report.isEmpty()) {
-        if (!OutputFile::writeFile(options.report, table(frames, range), error))
-            return fail(error);
-        saved << options.report;
-    }
+    pending.clear();
+    if (!options.report.isEmpty() && !prepare(options.report, table(frames, range)))
+        return false;
     if (!options.plot.isEmpty()) {
         const QByteArray png = TimelinePlot::flashes(frames, range, TimelinePlot::scenesOf(schedule));
         if (png.isEmpty()) {
-            removeOutputs();
+            pending.clear();
             return fail(QStringLiteral("cannot draw the flash plot '%1'").arg(options.plot));
         }
-        if (!OutputFile::writeFile(options.plot, png, error)) {
-            removeOutputs();
-            return fail(error);
-        }
-        saved << options.plot;
+        if (!prepare(options.plot, png))
+            return false;
     }
     return true;
 }
 
-void FlashReport::removeOutputs()
+bool FlashReport::prepare(const QString& path, const QByteArray& bytes)
 {
-    for (const QString& path : saved)
-        QFile::remove(path);
-    saved.clear();
+    auto file = std::make_unique<OutputFile>(path);
+    if (!file->open() || file->write(bytes) != bytes.size()) {
+        const QString why = file->errorString();
+        pending.clear();
+        return fail(why);
+    }
+    pending.push_back(std::move(file));
+    return true;
 }
 
 QString FlashReport::summary(const std::vector<flash::FrameFlashes>& frames, const FrameRange& range)

@@ -10,6 +10,7 @@
 #include "FlashOptions.h"
 #include "FrameRange.h"
 #include "FrameSink.h"
+#include "OutputFile.h"
 
 #include <memory>
 #include <optional>
@@ -41,8 +42,9 @@ public:
     static QByteArray table(const std::vector<flash::FrameFlashes>& frames, const FrameRange& range);
 
 private:
-    bool saveOutputs();
-    void removeOutputs();
+    // Writes the report and the plot asked for under hidden names, not yet in place.
+    bool prepareOutputs();
+    bool prepare(const QString& path, const QByteArray& bytes);
 
     std::unique_ptr<FrameSink> inner;
     FlashOptions options;
@@ -50,5 +52,5 @@ private:
     const Schedule& schedule;
     std::optional<flash::FlashAnalyser> analyser;
     std::vector<flash::FrameFlashes> frames;
-    QStringList saved;
+    std::vector<std::unique_ptr<OutputFile>> pending;  // written, put in place by finish()
 };

@@ -43,11 +43,16 @@ void install()
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&action.sa_mask, signal);  // one handler at a time: the first time stays the first
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    // Being told to end by the system, or losing the terminal, is handled alike:
-    // the output is finished, not left half-written.
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    // Being told to end by the system, or losing the terminal, is handled
+    // alike: the output is finished, not left half-written. A signal ignored
+    // when the tool started stays ignored: under nohup, logging out must not
+    // stop a long capture.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before = {};
+        sigaction(signal, nullptr, &before);
+        if (before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
 
 bool requested()

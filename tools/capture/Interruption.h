@@ -6,7 +6,8 @@
 
 namespace Interruption {
 
-// Installs the handler for SIGINT, SIGTERM and SIGHUP (system calls they interrupt are restarted).
+// Installs the handler for SIGINT, SIGTERM and SIGHUP, but for those ignored
+// on start (nohup); system calls they interrupt are restarted.
 void install();
 bool requested();
 // Whether the output must be given up now: a second signal came, or the time

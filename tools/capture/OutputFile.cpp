@@ -2,7 +2,9 @@
 
 #include "ExitCleanup.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <climits>
@@ -113,6 +115,16 @@ bool OutputFile::followLinks(const QString& path, QString& resolvedPath, QString
     return true;
 }
 
+QString OutputFile::destination(const QString& path)
+{
+    QString resolvedPath = path;
+    QString why;
+    followLinks(path, resolvedPath, why);
+    const QFileInfo file(QDir::current().absoluteFilePath(resolvedPath));
+    const QString directory = file.dir().canonicalPath();  // empty where it does not exist
+    return QDir::cleanPath((directory.isEmpty() ? file.absolutePath() : directory) + '/' + file.fileName());
+}
+
 QString OutputFile::refusal(const QString& path)
 {
     QString resolvedPath;
@@ -120,8 +132,20 @@ QString OutputFile::refusal(const QString& path)
     if (!followLinks(path, resolvedPath, why))
         return cannotWrite(path, QString(), why);
     struct stat info = {};
-    if (::stat(QFile::encodeName(resolvedPath).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+    if (::stat(QFile::encodeName(resolvedPath).constData(), &info) != 0)
+        return QString();
+    if (!S_ISREG(info.st_mode))
         return cannotWrite(path, resolvedPath, notRegular(info.st_mode));
+    // In a sticky directory (/tmp) only the file's or the directory's owner
+    // may replace a file: found out now, not when the finished output is renamed.
+    struct stat directory = {};
+    const uid_t user = ::geteuid();
+    if (user != 0 && info.st_uid != user &&
+        ::stat(QFile::encodeName(QFileInfo(resolvedPath).path()).constData(), &directory) == 0 &&
+        (directory.st_mode & S_ISVTX) != 0 && directory.st_uid != user)
+        return cannotWrite(path, resolvedPath,
+                           QStringLiteral("it belongs to another user, in a sticky directory where only its owner "
+                                          "may replace it"));
     return QString();
 }
 

@@ -38,6 +38,10 @@ public:
     static bool writeFile(const QString& path, const QByteArray& bytes, QString& error);
     // `path` with symbolic links on its last part followed; false with `error` set.
     static bool followLinks(const QString& path, QString& resolved, QString& error);
+    // Where the bytes written to `path` would land: links on its last part
+    // followed, as an absolute path through its directory's real name. Two
+    // outputs with one destination are one file.
+    static QString destination(const QString& path);
 
     // Creates the hidden file; `mode` must be WriteOnly.
     bool open(OpenMode mode = WriteOnly) override;

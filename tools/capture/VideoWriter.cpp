@@ -282,7 +282,8 @@ QString VideoWriter::ffmpegSays() const
     // "[matroska @ 0x55d0c0a8] " names the part of ffmpeg that speaks; the
     // last line, "Conversion failed!", adds nothing to the first.
     static const QRegularExpression speaker(QStringLiteral("^\\[[^\\]]* @ 0x[0-9a-f]+\\] "));
-    for (QString line : QString::fromLocal8Bit(said.readAll()).split('\n', Qt::SkipEmptyParts)) {
+    // Its first words are enough: a log grown huge is not read whole into memory.
+    for (QString line : QString::fromLocal8Bit(said.read(kLogReserveBytes)).split('\n', Qt::SkipEmptyParts)) {
         line = line.remove(speaker).trimmed();
         if (!line.isEmpty() && line != QLatin1String("Conversion failed!"))
             return inUserTerms(line);

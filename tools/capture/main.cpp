@@ -25,8 +25,10 @@
 #include <QApplication>
 #include <QBuffer>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -46,6 +48,16 @@ int fail(const QString& message)
 void say(const QString& message)
 {
     std::fprintf(stderr, "umbrafen-capture: %s\n", qPrintable(message));
+}
+
+// Whether what went to standard output got there: help or figures lost to a
+// full disk are no success.
+bool stdoutWritten()
+{
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    say(QStringLiteral("cannot write to standard output: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
 }
 
 QString frameCount(std::int64_t frames)
@@ -95,11 +107,10 @@ int captureStill(const CaptureOptions& options, OffscreenRenderer& renderer)
     }
     if (file.write(png) != png.size() || !file.commit())
         return fail(file.errorString());
+    // One arg() call: a file name holding "%2" must not take a later value.
     say(QStringLiteral("wrote '%1': the frame at demo time %2 s, %3x%4")
-            .arg(options.output)
-            .arg(options.at)
-            .arg(options.width)
-            .arg(options.height));
+            .arg(options.output, QString::number(options.at), QString::number(options.width),
+                 QString::number(options.height)));
     return 0;
 }
 
@@ -167,15 +178,14 @@ int captureRange(const CaptureOptions& options, OffscreenRenderer& renderer)
         return abandoned(*sink);
     if (done < total) {
         say(QStringLiteral("stopped at demo time %1 s: '%2' holds %3 of %4")
-                .arg(range.secondsOf(done), 0, 'f', 3)
-                .arg(sink->target(), done == 1 ? QStringLiteral("frame 0") : QStringLiteral("frames 0 to %1").arg(done - 1))
-                .arg(total));
+                .arg(QString::number(range.secondsOf(done), 'f', 3), sink->target(),
+                     done == 1 ? QStringLiteral("frame 0") : QStringLiteral("frames 0 to %1").arg(done - 1),
+                     QString::number(total)));
         return kInterrupted;
     }
     say(QStringLiteral("wrote '%1': %2, demo time %3 to %4 s")
-            .arg(sink->target(), frameCount(total))
-            .arg(range.from())
-            .arg(range.secondsOf(total)));
+            .arg(sink->target(), frameCount(total), QString::number(range.from()),
+                 QString::number(range.secondsOf(total))));
     return 0;
 }
 
@@ -195,8 +205,16 @@ int benchmark(const CaptureOptions& options, OffscreenRenderer& renderer)
     FrameTimeBenchmark timing(options.range());
     timing.run(renderer, schedule);
     timing.print(stdout, schedule, options.width, options.height);
-    if (Interruption::requested())
+    if (!stdoutWritten())
+        return kUsageError;
+    if (Interruption::requested()) {
+        const auto timed = static_cast<std::int64_t>(timing.timings().size());
+        say(QStringLiteral("stopped at demo time %1 s: the figures cover %2 of %3%4")
+                .arg(QString::number(options.range().secondsOf(timed), 'f', 3), frameCount(timed),
+                     QString::number(options.range().frameCount()),
+                     options.flash.benchmarkPlot.isEmpty() ? QString() : QStringLiteral("; no plot written")));
         return kInterrupted;
+    }
     const QString plotError = TimelinePlot::saveFrameTimes(options.flash.benchmarkPlot, timing, schedule,
                                                            options.width, options.height);
     return plotError.isEmpty() ? 0 : fail(plotError);
@@ -219,7 +237,7 @@ int main(int argc, char** argv)
     const CaptureOptions options = parseCaptureOptions(arguments);
     if (options.help || options.version) {
         std::fputs(qPrintable(options.help ? captureHelp() : captureVersion()), stdout);
-        return 0;
+        return stdoutWritten() ? 0 : kUsageError;
     }
     if (!options.error.isEmpty())
         return fail(options.error);
@@ -227,6 +245,12 @@ int main(int argc, char** argv)
     // Every frame is drawn offscreen: Qt needs no display, and the GL comes
     // from EGL, or from the X display where EGL gives none.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Mesa's warnings about a driver it cannot load would come before the one
+    // line that names the packages to install; set by the user, they stay.
+    if (!qEnvironmentVariableIsSet("EGL_LOG_LEVEL"))
+        qputenv("EGL_LOG_LEVEL", "fatal");
+    if (!qEnvironmentVariableIsSet("LIBGL_DEBUG"))
+        qputenv("LIBGL_DEBUG", "quiet");
     QApplication application(argc, argv);
     // Before any frame: the GL driver's per-frame memory stays mapped. The
     // straightforward benchmark leaves the C library's default, to time what
