@@ -6,7 +6,6 @@
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -75,9 +74,13 @@ bool QuitRequests::nativeEventFilter(const QByteArray& eventType, void* message,
     const int type = static_cast<const xcb_generic_event_t*>(message)->response_type & 0x7f;
     if (type == 0) {
         // Closing a window that is gone makes the toolkit unmap and destroy it
-        // once more: expected errors, not reported.
+        // once more, and a paint already on its way may still use the
+        // window's drawable or the graphics context freed with it: expected
+        // errors while the program closes, not reported.
         const auto* error = static_cast<const xcb_generic_error_t*>(message);
-        return std::find(gone.begin(), gone.end(), error->resource_id) != gone.end();
+        const bool aboutTheGoneWindow = error->error_code == XCB_WINDOW || error->error_code == XCB_DRAWABLE ||
+                                        error->error_code == XCB_G_CONTEXT;
+        return !gone.empty() && aboutTheGoneWindow;
     }
     if (type != XCB_DESTROY_NOTIFY)
         return false;
