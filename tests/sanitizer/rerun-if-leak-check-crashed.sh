@@ -7,14 +7,18 @@
 # driver's libraries) and dies of SIGSEGV after every test has passed. Such a
 # run says nothing about our code. A leak report, a sanitizer error or a failed
 # test is never run again.
-output="$(mktemp)"
-trap 'rm -f "$output"' EXIT
-"$@" >"$output" 2>&1
+# Standard output and error stay apart: CTest reads the test list from the
+# first.
+out="$(mktemp)"
+err="$(mktemp)"
+trap 'rm -f "$out" "$err"' EXIT
+"$@" >"$out" 2>"$err"
 status=$?
-cat "$output"
-if [ "$status" -ne 0 ] && grep -q "LeakSanitizer has encountered a fatal error" "$output" &&
-   ! grep -q -e "ERROR: AddressSanitizer" -e "ERROR: LeakSanitizer" -e "runtime error:" -e "^\[  FAILED  \]" "$output"; then
-  echo "LeakSanitizer's tracer crashed after the tests; running them once more"
+cat "$out"
+cat "$err" >&2
+if [ "$status" -ne 0 ] && grep -q "LeakSanitizer has encountered a fatal error" "$err" &&
+   ! grep -q -e "ERROR: AddressSanitizer" -e "ERROR: LeakSanitizer" -e "runtime error:" -e "^\[  FAILED  \]" "$out" "$err"; then
+  echo "LeakSanitizer's tracer crashed after the tests; running them once more" >&2
   "$@"
   exit $?
 fi
